@@ -1,0 +1,333 @@
+#include "uTarnwick.h"
+
+#include "ui_uTarnwick.h"
+
+#include "Clock.h"
+#include "Error.h"
+#include "FormStorage.h"
+#include "MainWindowValues.h"
+#include "MessageBoxes.h"
+#include "RegistryStore.h"
+#include "Trace.h"
+#include "Translation.h"
+#include "uDlgAboutTW.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QStatusTipEvent>
+#include <QTabBar>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+
+namespace tarnwick {
+
+TfTarnwick *fTarnwick = nullptr;
+
+using i18n::tr;
+
+QString longHint(const QString &hint)
+{
+    const qsizetype bar = hint.indexOf(u'|');
+    return bar < 0 ? hint : hint.mid(bar + 1);
+}
+
+void applyHint(QAction *action, const QString &hint)
+{
+    const qsizetype bar = hint.indexOf(u'|');
+    action->setToolTip(bar < 0 ? hint : hint.left(bar));
+    action->setStatusTip(longHint(hint));
+}
+
+TfTarnwick::TfTarnwick(RegistryStore *store, QString *languageCode, QWidget *parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TfTarnwick>()), m_store(store), m_language(languageCode)
+{
+    fTarnwick = this;
+    ui->setupUi(this);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tarnwick.svg")));
+    m_storForm = new FormStorage(m_store, QStringLiteral("fTarnwick\\"), this, true, this);
+    storedvalues::declare(*m_storForm);
+    m_storForm->setAfterRestore([this] {
+        // The connection prompt is modal: it runs once the window is on screen.
+        QTimer::singleShot(0, this, [this] {
+            storFormRestorePlacement();
+            Q_EMIT firstShowDone();
+        });
+    });
+    FormCreate();
+}
+
+TfTarnwick::~TfTarnwick()
+{
+    FormDestroy();
+    if (fTarnwick == this)
+        fTarnwick = nullptr;
+}
+
+void TfTarnwick::createActions()
+{
+    applyHint(ui->actClose, tr("Kraj rada|Kraj rada"));
+    applyHint(ui->actSettings, tr("Podesavanja|Podesavanja"));
+    applyHint(ui->Podesavanja1, tr("Podesavanja|Podesavanja"));
+    applyHint(ui->actColumns, tr("Kolone|Kolone"));
+    applyHint(ui->actDatabase, tr("Baza podataka|Baza podataka"));
+    applyHint(ui->actAbout, tr("O programu|O programu"));
+    applyHint(ui->Izvestaj1, tr("Izvestaj|Izvestaj"));
+    applyHint(ui->IzvozuExcel1, tr("Izvoz u Excel|Izvoz u Excel"));
+    applyHint(ui->Panelzagrupisanje1, tr("Panel za grupisanje"));
+
+    connect(ui->actClose, &QAction::triggered, this, &QWidget::close);
+    connect(ui->actAbout, &QAction::triggered, this, &TfTarnwick::actAboutExecute);
+    connect(ui->langEnglish, &QAction::triggered, this, &TfTarnwick::langEnglishExecute);
+    connect(ui->langSerbian, &QAction::triggered, this, &TfTarnwick::langSerbianExecute);
+    connect(ui->Jezik1, &QMenu::aboutToShow, this, &TfTarnwick::updateLanguageActions);
+    connect(ui->Prikaz1, &QMenu::aboutToShow, this, &TfTarnwick::updateLanguageActions);
+    // The settings dialog is not part of this program yet.
+    ui->actSettings->setEnabled(false);
+    ui->Podesavanja1->setEnabled(false);
+    updateLanguageActions();
+
+    // The report toolbar: three image buttons, 18 pixels apart.
+    auto gap = [this] {
+        auto *spacer = new QWidget(ui->tbReport);
+        spacer->setFixedWidth(18);
+        ui->tbReport->addWidget(spacer);
+    };
+    auto button = [this](const char *name, const char *icon, const QString &hint) {
+        auto *action = new QAction(QIcon(QString::fromLatin1(icon)), QString(), this);
+        action->setObjectName(QString::fromLatin1(name));
+        applyHint(action, hint);
+        ui->tbReport->addAction(action);
+        ui->tbReport->widgetForAction(action)->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    button("btnRep", ":/icons/report.svg", tr("Kreiranje izveštaja"));
+    gap();
+    button("btnExcel", ":/icons/excel.svg", tr("Izvoz u Excel"));
+    gap();
+    button("btnGroups", ":/icons/groups.svg", tr("Panel za grupisanje"));
+}
+
+void TfTarnwick::createTabs()
+{
+    tabMain = new QTabBar(ui->pnlClient);
+    tabMain->setObjectName(QStringLiteral("tabMain"));
+    tabMain->setShape(QTabBar::RoundedNorth);
+    tabMain->setDrawBase(false);
+    tabMain->setDocumentMode(true);
+    tabMain->addTab(tr("Registracije"));
+    tabMain->addTab(tr("Izveštaj"));
+    tabMain->setCurrentIndex(1);
+    tabMain->hide();
+    ui->layClient->addWidget(tabMain);
+    connect(tabMain, &QTabBar::currentChanged, this, [this] { tabMainChange(); });
+}
+
+void TfTarnwick::createGrids()
+{
+    gridRegs = new QTableView(ui->pnlClient);
+    gridRegs->setObjectName(QStringLiteral("gridRegs"));
+    gridRep = new QTableView(ui->pnlClient);
+    gridRep->setObjectName(QStringLiteral("gridRep"));
+    ui->layClient->addWidget(gridRegs, 1);
+    ui->layClient->addWidget(gridRep, 1);
+    ui->splMain->setStretchFactor(0, 1);
+    ui->splMain->setStretchFactor(1, 0);
+    ui->splMain->setSizes({1000, 185});
+}
+
+void TfTarnwick::declareStoredProperties()
+{
+    auto picker = [this](const QString &name, FormStorage::Kind kind, QDateTimeEdit *edit) {
+        if (kind == FormStorage::Kind::PickerDate) {
+            m_storForm->addStoredProperty(
+                name, kind, [edit] { return QVariant(edit->date()); },
+                [edit](const QVariant &v) { edit->setDate(v.toDate()); });
+        } else {
+            m_storForm->addStoredProperty(
+                name, kind, [edit] { return QVariant(edit->time()); },
+                [edit](const QVariant &v) { edit->setTime(v.toTime()); });
+        }
+    };
+    picker(QStringLiteral("dtDateFrom_Date"), FormStorage::Kind::PickerDate, ui->dtDateFrom);
+    picker(QStringLiteral("dtDateTo_Date"), FormStorage::Kind::PickerDate, ui->dtDateTo);
+    picker(QStringLiteral("dtTimeFrom_Time"), FormStorage::Kind::PickerTime, ui->dtTimeFrom);
+    picker(QStringLiteral("dtTimeTo_Time"), FormStorage::Kind::PickerTime, ui->dtTimeTo);
+    m_storForm->addStoredProperty(
+        QStringLiteral("pnlImage_Width"), FormStorage::Kind::Integer,
+        [this] { return QVariant(ui->pnlImage->width() > 0 ? ui->splMain->sizes().value(1) : 185); },
+        [this](const QVariant &v) {
+            const int width = std::max(0, v.toInt());
+            const QList<int> sizes = ui->splMain->sizes();
+            const int total = std::max(sizes.value(0) + sizes.value(1), width + 100);
+            ui->splMain->setSizes({total - width, width});
+        });
+}
+
+void TfTarnwick::FormCreate()
+{
+    createActions();
+    createTabs();
+    createGrids();
+
+    // The pickers start with both ends at the same minute, so the first view switch puts the
+    // current month into them.
+    const QDateTime now = Clock::now();
+    for (QDateEdit *d : {ui->dtDateFrom, ui->dtDateTo}) {
+        d->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+        d->setDate(now.date());
+    }
+    ui->dtTimeFrom->setTime(now.time());
+    ui->dtTimeTo->setTime(now.time());
+    ShowReportControls(false);
+
+    declareStoredProperties();
+
+    m_firstReportSwitch = true;
+    pickersToRange(m_savedRange);
+    tabMainChange();
+    MessageBoxes::setOwner(this);
+    MessageBoxes::setStatusLine([this](const QString &text) { statusBar()->showMessage(text); });
+}
+
+void TfTarnwick::FormDestroy()
+{
+    if (!m_storForm->hasSaved()) {
+        try {
+            m_storForm->save();
+        } catch (const std::exception &e) {
+            trace(QStringLiteral("Settings not saved: %1").arg(messageOf(e)));
+        }
+    }
+    MessageBoxes::setStatusLine({});
+    if (MessageBoxes::owner() == this)
+        MessageBoxes::setOwner(nullptr);
+}
+
+void TfTarnwick::showFirstTime()
+{
+    if (m_firstShown) {
+        show();
+        return;
+    }
+    m_firstShown = true;
+    bool restored = false;
+    try {
+        m_storForm->restore();
+        restored = m_storForm->isRestored();
+    } catch (const std::exception &e) {
+        show();
+        MessageBoxes::showGeneralError(messageOf(e));
+        return;
+    }
+    show();
+    if (!restored)
+        Q_EMIT firstShowDone();
+    trace(QStringLiteral("Glavni prozor prikazan"));
+}
+
+void TfTarnwick::storFormRestorePlacement() {}
+
+void TfTarnwick::pickersToRange(ReportRange &range) const
+{
+    range.dateFrom = ui->dtDateFrom->date();
+    range.dateTo = ui->dtDateTo->date();
+    range.timeFrom = ui->dtTimeFrom->time();
+    range.timeTo = ui->dtTimeTo->time();
+}
+
+void TfTarnwick::rangeToPickers(const ReportRange &range)
+{
+    ui->dtDateFrom->setDate(range.dateFrom);
+    ui->dtDateTo->setDate(range.dateTo);
+    ui->dtTimeFrom->setTime(range.timeFrom);
+    ui->dtTimeTo->setTime(range.timeTo);
+}
+
+void TfTarnwick::ShowReportControls(bool show)
+{
+    ui->Izvestaj1->setEnabled(show);
+    ui->IzvozuExcel1->setEnabled(show);
+    ui->Panelzagrupisanje1->setEnabled(show);
+    for (QWidget *w : std::initializer_list<QWidget *>{ui->dtDateFrom, ui->dtDateTo, ui->dtTimeFrom, ui->dtTimeTo,
+                                                        ui->lblFrom, ui->lblTo, ui->tbReport})
+        w->setVisible(show);
+}
+
+void TfTarnwick::tabMainChange()
+{
+    const bool report = tabMain->currentIndex() == 1;
+    ShowReportControls(report);
+    if (report) {
+        const QString fromText = ui->dtDateFrom->date().toString(QStringLiteral("yyyy-MM-dd")) + u' ' +
+                                 ui->dtTimeFrom->time().toString(QStringLiteral("HH:mm"));
+        const QString toText = ui->dtDateTo->date().toString(QStringLiteral("yyyy-MM-dd")) + u' ' +
+                               ui->dtTimeTo->time().toString(QStringLiteral("HH:mm"));
+        if (fromText == toText) {
+            const QDate today = Clock::now().date();
+            const QDate first(today.year(), today.month(), 1);
+            ui->dtDateFrom->setDate(first);
+            ui->dtTimeFrom->setTime(QTime(0, 0));
+            ui->dtDateTo->setDate(first.addMonths(1).addDays(-1));
+            ui->dtTimeTo->setTime(QTime(23, 59, 59, 999));
+        }
+        if (m_firstReportSwitch) {
+            pickersToRange(m_savedRange);
+            m_firstReportSwitch = false;
+        } else {
+            rangeToPickers(m_savedRange);
+        }
+    }
+    gridRegs->setVisible(!report);
+    gridRep->setVisible(report);
+}
+
+bool TfTarnwick::event(QEvent *event)
+{
+    if (event->type() == QEvent::StatusTip) {
+        evAppHint(static_cast<QStatusTipEvent *>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TfTarnwick::evAppHint(const QString &hint) { statusBar()->showMessage(longHint(hint)); }
+
+void TfTarnwick::closeEvent(QCloseEvent *event)
+{
+    try {
+        m_storForm->save();
+    } catch (const std::exception &e) {
+        MessageBoxes::showGeneralError(messageOf(e));
+    }
+    event->accept();
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+}
+
+void TfTarnwick::actAboutExecute()
+{
+    TDlgAboutTW dialog(m_store, this);
+    dialog.exec();
+}
+
+void TfTarnwick::updateLanguageActions()
+{
+    ui->langEnglish->setEnabled(*m_language != QLatin1String("en"));
+    ui->langSerbian->setEnabled(*m_language != QLatin1String("sr"));
+}
+
+void TfTarnwick::langEnglishExecute()
+{
+    *m_language = QStringLiteral("en");
+    updateLanguageActions();
+    ShowMessageBox(tr("Obaveštenje"), tr("Morate restartovati aplikaciju"), IconInformation);
+}
+
+void TfTarnwick::langSerbianExecute()
+{
+    *m_language = QStringLiteral("sr");
+    updateLanguageActions();
+    ShowMessageBox(tr("Obaveštenje"), tr("Morate restartovati aplikaciju"), IconInformation);
+}
+
+} // namespace tarnwick

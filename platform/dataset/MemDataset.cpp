@@ -1,0 +1,92 @@
+#include "MemDataset.h"
+
+#include "Error.h"
+
+namespace tarnwick {
+
+MemDataset::MemDataset(const QList<FieldDef> &fields, QObject *parent) : Dataset(parent) { setFields(fields); }
+
+void MemDataset::open()
+{
+    if (!isOpen())
+        resetRecords({});
+}
+
+void MemDataset::close() { closeRecords(); }
+
+QVariant MemDataset::fitted(int field, const QVariant &value) const
+{
+    const FieldDef &def = fields()[field];
+    if (value.isNull() || !value.isValid())
+        return {};
+    switch (def.type) {
+    case FieldType::Text: {
+        QString s = value.toString();
+        if (def.size > 0 && s.size() > def.size)
+            s.truncate(def.size);
+        return s;
+    }
+    case FieldType::Integer:
+        return value.toInt();
+    case FieldType::Boolean:
+        return value.toBool();
+    case FieldType::Float:
+        return value.toDouble();
+    case FieldType::DateTime:
+        return value.toDateTime();
+    case FieldType::Blob:
+        return value.toByteArray();
+    }
+    return value;
+}
+
+int MemDataset::appendRecord(const QVariantHash &values)
+{
+    checkOpen();
+    const int row = rows();
+    const int n = fieldCount();
+    beginInsertRows({}, row, row);
+    std::vector<QVariant> &c = cells();
+    c.resize(c.size() + size_t(n));
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        const int f = fieldIndex(it.key());
+        if (f < 0)
+            throw Error(QStringLiteral("Field '%1' not found").arg(it.key()));
+        c[size_t(row) * size_t(n) + size_t(f)] = fitted(f, it.value());
+    }
+    endInsertRows();
+    return row;
+}
+
+void MemDataset::setValue(int row, const QString &field, const QVariant &value)
+{
+    checkOpen();
+    const int f = fieldIndex(field);
+    if (f < 0)
+        throw Error(QStringLiteral("Field '%1' not found").arg(field));
+    if (row < 0 || row >= rows())
+        throw Error(QStringLiteral("Record %1 does not exist").arg(row));
+    cells()[size_t(row) * size_t(fieldCount()) + size_t(f)] = fitted(f, value);
+    const QModelIndex i = index(row, f);
+    Q_EMIT dataChanged(i, i);
+}
+
+void MemDataset::removeFirst(int count)
+{
+    checkOpen();
+    count = std::min(count, rows());
+    if (count <= 0)
+        return;
+    const int oldCurrent = currentRow();
+    beginRemoveRows({}, 0, count - 1);
+    std::vector<QVariant> &c = cells();
+    c.erase(c.begin(), c.begin() + qsizetype(count) * fieldCount());
+    endRemoveRows();
+    if (oldCurrent >= 0) {
+        const int moved = oldCurrent - count;
+        setCurrentSilently(-2); // force the notification: the record under the cursor changed
+        setCurrentRow(moved < 0 ? 0 : moved);
+    }
+}
+
+} // namespace tarnwick
