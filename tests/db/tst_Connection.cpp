@@ -126,6 +126,7 @@ void TestConnection::initTestCase()
     }
     QSqlDatabase::removeDatabase(QStringLiteral("setup"));
     QVERIFY(QFile::copy(m_sqliteFile, m_dir.filePath(QStringLiteral("a;b.db"))));
+    QVERIFY(QFile::copy(m_sqliteFile, m_dir.filePath(QStringLiteral("baza šđ #1?.db"))));
 }
 
 void TestConnection::cleanup()
@@ -148,6 +149,11 @@ void TestConnection::openStrings_data()
     QTest::newRow("path with ; in single quotes") << "Provider=SQLite;Data Source='%DIR%/a;b.db'"
                                                   << "sqlite"
                                                   << "";
+    // The file travels to SQLite as a URI: blanks, '#', '?' and non-ASCII letters must survive.
+    QTest::newRow("path with blanks, # and ? and Serbian letters")
+        << "Provider=SQLite;Data Source=%DIR%/baza šđ #1?.db"
+        << "sqlite"
+        << "";
     QTest::newRow("missing file") << "Provider=SQLite;Data Source=%DIR%/missing.db"
                                   << ""
                                   << "ne postoji";
