@@ -76,10 +76,18 @@ public:
 
     // May be called at any time before the workbook is saved.
     void setColumnWidth(int column, ColumnWidth width);
+    // Keeps the first rows in view while the rest scrolls (0: nothing frozen).
+    void setFrozenRows(int rows);
 
 private:
     friend class Workbook;
     Sheet(const QString &name, SharedStrings &strings);
+
+    // For Workbook::save: ends the current row, then gives the sheet's records in three parts.
+    void flushRow();
+    QByteArray headRecords() const;
+    const QByteArray &cellRecords() const;
+    QByteArray tailRecords(bool active) const;
 
     struct Data;
     std::unique_ptr<Data> d;

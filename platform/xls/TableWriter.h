@@ -12,8 +12,10 @@ namespace tarnwick::xls {
 class Workbook;
 
 // How TableWriter turns a column's values into cells. Auto follows each value's type as
-// Sheet::setValue does; the others convert the value and fall back to its text when it does not
-// convert, so no value is lost. DateTime and Date choose the shown format of date cells.
+// Sheet::setValue does. The others convert what they can and leave the rest to Auto, so no value
+// is lost: Number reads numeric texts as numbers; Text writes every value as its text; DateTime
+// shows dates with a time; Date shows date-times at midnight as dates (others keep their time);
+// Boolean writes the integers 0 and 1 as FALSE and TRUE.
 enum class ColumnType
 {
     Auto,
