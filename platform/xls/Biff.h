@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace tarnwick::xls::biff {
 
@@ -24,6 +25,8 @@ enum RecordId : quint16
     DefColWidth = 0x0055,
     ColInfo = 0x007D,
     BoundSheet = 0x0085,
+    MulRk = 0x00BD,
+    MulBlank = 0x00BE,
     BookBool = 0x00DA,
     Xf = 0x00E0,
     Sst = 0x00FC,
@@ -124,6 +127,48 @@ inline void appendRecord(QByteArray &b, quint16 id, const QByteArray &data)
     appendU16(b, quint16(data.size()));
     b.append(data);
 }
+
+// Bytes appended in blocks of a fixed capacity that are never moved: a buffer the size of a
+// sheet grows without the copies (and freed copies) of one contiguous array. A piece appended in
+// one call never straddles two blocks.
+class BlockBuffer
+{
+public:
+    static constexpr qsizetype BlockSize = qsizetype(1) << 20;
+
+    // Room for n contiguous bytes (n <= BlockSize); returns where they go.
+    char *reserve(qsizetype n)
+    {
+        if (m_blocks.empty() || m_blocks.back().size() + n > BlockSize) {
+            m_blocks.emplace_back();
+            m_blocks.back().reserve(BlockSize);
+        }
+        QByteArray &b = m_blocks.back();
+        const qsizetype at = b.size();
+        b.resize(at + n);
+        m_size += n;
+        return b.data() + at;
+    }
+    void append(const char *data, qsizetype n) { std::memcpy(reserve(n), data, size_t(n)); }
+
+    qint64 size() const { return m_size; }
+    const std::vector<QByteArray> &blocks() const { return m_blocks; }
+    // Where the next piece of n bytes will start, as block index << 20 | offset in the block.
+    quint32 nextPosition(qsizetype n) const
+    {
+        if (m_blocks.empty() || m_blocks.back().size() + n > BlockSize)
+            return quint32(m_blocks.size()) << 20;
+        return (quint32(m_blocks.size() - 1) << 20) | quint32(m_blocks.back().size());
+    }
+    const char *at(quint32 position) const
+    {
+        return m_blocks[position >> 20].constData() + (position & (BlockSize - 1));
+    }
+
+private:
+    std::vector<QByteArray> m_blocks;
+    qint64 m_size = 0;
+};
 
 // The characters of text as a BIFF8 string body: an option byte (0 for 8-bit Latin-1, 1 for
 // UTF-16LE) followed by the characters, in the narrow form whenever every character allows it.

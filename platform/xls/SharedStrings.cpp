@@ -47,9 +47,9 @@ SharedStrings::SharedStrings() : m_slots(1024) {}
 
 QByteArrayView SharedStrings::encoded(quint32 i) const
 {
-    const quint32 begin = m_offsets[i];
-    const quint32 end = i + 1 < m_offsets.size() ? m_offsets[i + 1] : quint32(m_data.size());
-    return QByteArrayView(m_data.constData() + begin, end - begin);
+    const char *p = m_data.at(m_offsets[i]);
+    const qsizetype count = quint8(p[0]) | (quint8(p[1]) << 8);
+    return QByteArrayView(p, 3 + count * (p[2] ? 2 : 1));
 }
 
 quint32 SharedStrings::add(const QString &text)
@@ -65,12 +65,11 @@ quint32 SharedStrings::add(const QString &text)
             return s.indexPlusOne - 1;
         at = (at + 1) & mask;
     }
-    // The stream of a compound file stays far below 4 GB; a string table that large could not be
-    // written anyway.
-    if (qint64(m_data.size()) + key.size() > qint64(0x7FFFFFFF))
+    // Positions hold the block index in 12 bits; 4 GB of text could not be written anyway.
+    if (m_data.size() + key.size() >= (qint64(1) << 31))
         throw Error(QStringLiteral("Too much text for one workbook"));
     const quint32 index = quint32(m_offsets.size());
-    m_offsets.push_back(quint32(m_data.size()));
+    m_offsets.push_back(m_data.nextPosition(key.size()));
     m_data.append(key.data(), key.size());
     m_slots[at] = Slot{h, index + 1};
     if (m_offsets.size() * 2 > m_slots.size())

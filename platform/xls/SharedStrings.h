@@ -2,6 +2,8 @@
 
 // Internal to the .xls writer: the workbook's shared string table (SST).
 
+#include "Biff.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -38,8 +40,8 @@ private:
     };
     void grow();
 
-    QByteArray m_data;
-    std::vector<quint32> m_offsets;
+    biff::BlockBuffer m_data;
+    std::vector<quint32> m_offsets; // BlockBuffer positions
     std::vector<Slot> m_slots;
     quint32 m_references = 0;
     QByteArray m_scratch;

@@ -79,7 +79,7 @@ struct Sheet::Data
 {
     QString name;
     SharedStrings *strings;
-    QByteArray body;
+    biff::BlockBuffer body;
     int pendingRow = -1;
     std::vector<Cell> pending;
     int firstRow = -1;
@@ -160,7 +160,35 @@ void Sheet::Data::flush()
     biff::putU16(rec + 18, biff::XfGeneral);
     body.append(rec, 20);
 
-    for (const Cell &c : cells) {
+    for (size_t i = 0; i < cells.size();) {
+        const Cell &c = cells[i];
+        // Neighbouring integers or blanks share one MULRK or MULBLANK record.
+        size_t runEnd = i + 1;
+        if (c.kind == Kind::Rk || c.kind == Kind::Blank) {
+            while (runEnd < cells.size() && cells[runEnd].kind == c.kind &&
+                   cells[runEnd].column == cells[runEnd - 1].column + 1)
+                ++runEnd;
+        }
+        if (runEnd - i >= 2) {
+            const bool rk = c.kind == Kind::Rk;
+            const int each = rk ? 6 : 2;
+            const int size = 6 + each * int(runEnd - i);
+            char *p = body.reserve(4 + size);
+            biff::putU16(p, rk ? biff::MulRk : biff::MulBlank);
+            biff::putU16(p + 2, quint16(size));
+            biff::putU16(p + 4, row);
+            biff::putU16(p + 6, c.column);
+            p += 8;
+            for (size_t k = i; k < runEnd; ++k, p += each) {
+                biff::putU16(p, cells[k].xf);
+                if (rk)
+                    biff::putU32(p + 2, cells[k].word);
+            }
+            biff::putU16(p, cells[runEnd - 1].column);
+            i = runEnd;
+            continue;
+        }
+        ++i;
         int size = 0;
         quint16 id = 0;
         switch (c.kind) {
@@ -391,7 +419,7 @@ void Sheet::flushRow()
     d->flush();
 }
 
-const QByteArray &Sheet::cellRecords() const
+const biff::BlockBuffer &Sheet::cellRecords() const
 {
     return d->body;
 }

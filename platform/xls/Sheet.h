@@ -9,6 +9,9 @@
 namespace tarnwick::xls {
 
 class SharedStrings;
+namespace biff {
+class BlockBuffer;
+}
 
 // A column width: in characters (the width of the digit "0" of the default font, Arial 10, as
 // Excel counts them) or in screen pixels (converted at 7 pixels per character, Arial 10 at 96 dpi).
@@ -86,7 +89,7 @@ private:
     // For Workbook::save: ends the current row, then gives the sheet's records in three parts.
     void flushRow();
     QByteArray headRecords() const;
-    const QByteArray &cellRecords() const;
+    const biff::BlockBuffer &cellRecords() const;
     QByteArray tailRecords(bool active) const;
 
     struct Data;

@@ -435,7 +435,8 @@ void Workbook::save(const QString &path)
     for (size_t i = 0; i < n; ++i) {
         Q_ASSERT(out.position() == offsets[i]);
         out.write(heads[i]);
-        out.write(d->sheets[i]->cellRecords());
+        for (const QByteArray &block : d->sheets[i]->cellRecords().blocks())
+            out.write(block);
         out.write(tails[i]);
     }
     // A Workbook stream under 4096 bytes would go to the compound file's mini stream, which

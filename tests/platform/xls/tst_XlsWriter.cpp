@@ -337,14 +337,20 @@ void TestXlsWriter::rowsAreStreamed()
         QVERIFY_THROWS_EXCEPTION(Error, sheet.setNumber(6, Sheet::MaxColumns, 1));
         QVERIFY_THROWS_EXCEPTION(Error, sheet.setNumber(-1, 0, 1));
         sheet.setText(5, 0, QStringLiteral("a")); // still the current row
+        sheet.setBlank(5, 3);
+        sheet.setBlank(5, 2);
+        sheet.setNumber(5, 4, 9);
         book.save(file);
     }
-    const QJsonObject read = readBack(file);
+    const QJsonObject read = readBack(file, {QStringLiteral("--format")});
     QVERIFY(!read.isEmpty());
     const QJsonObject sheet = sheetOf(read, 0);
     QCOMPARE(sheet.value(QLatin1String("nrows")).toInt(), 6);
     QCOMPARE(cellOf(sheet, 0, 0).value(QLatin1String("value")).toDouble(), 2.0);
     QCOMPARE(typeOf(cellOf(sheet, 0, 1)), QStringLiteral("empty"));
+    QCOMPARE(typeOf(cellOf(sheet, 5, 2)), QStringLiteral("blank"));
+    QCOMPARE(typeOf(cellOf(sheet, 5, 3)), QStringLiteral("blank"));
+    QCOMPARE(cellOf(sheet, 5, 4).value(QLatin1String("value")).toDouble(), 9.0);
     QCOMPARE(cellOf(sheet, 0, 2).value(QLatin1String("value")).toString(), QStringLiteral("c"));
     QCOMPARE(cellOf(sheet, 5, 0).value(QLatin1String("value")).toString(), QStringLiteral("a"));
     QCOMPARE(cellOf(sheet, 5, 1).value(QLatin1String("value")).toDouble(), 7.0);
