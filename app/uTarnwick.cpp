@@ -3,6 +3,8 @@
 #include "ui_uTarnwick.h"
 
 #include "Clock.h"
+#include "ConnectionPrompts.h"
+#include "DataSourceLocator.h"
 #include "Error.h"
 #include "FormStorage.h"
 #include "MainWindowValues.h"
@@ -10,6 +12,7 @@
 #include "RegistryStore.h"
 #include "Trace.h"
 #include "Translation.h"
+#include "uDMMain.h"
 #include "uDlgAboutTW.h"
 
 #include <QApplication>
@@ -78,6 +81,7 @@ void TfTarnwick::createActions()
 
     connect(ui->actClose, &QAction::triggered, this, &QWidget::close);
     connect(ui->actAbout, &QAction::triggered, this, &TfTarnwick::actAboutExecute);
+    connect(ui->actDatabase, &QAction::triggered, this, &TfTarnwick::actDatabaseExecute);
     connect(ui->langEnglish, &QAction::triggered, this, &TfTarnwick::langEnglishExecute);
     connect(ui->langSerbian, &QAction::triggered, this, &TfTarnwick::langSerbianExecute);
     connect(ui->Jezik1, &QMenu::aboutToShow, this, &TfTarnwick::updateLanguageActions);
@@ -184,6 +188,8 @@ void TfTarnwick::FormCreate()
     declareStoredProperties();
 
     m_firstReportSwitch = true;
+    m_dmMain = new TdmMain(this);
+    dsLoc = new TDataSourceLocator(this);
     pickersToRange(m_savedRange);
     tabMainChange();
     MessageBoxes::setOwner(this);
@@ -192,6 +198,7 @@ void TfTarnwick::FormCreate()
 
 void TfTarnwick::FormDestroy()
 {
+    // Settings first (when closing did not save them), then the data module.
     if (!m_storForm->hasSaved()) {
         try {
             m_storForm->save();
@@ -199,6 +206,8 @@ void TfTarnwick::FormDestroy()
             trace(QStringLiteral("Settings not saved: %1").arg(messageOf(e)));
         }
     }
+    delete m_dmMain;
+    m_dmMain = nullptr;
     MessageBoxes::setStatusLine({});
     if (MessageBoxes::owner() == this)
         MessageBoxes::setOwner(nullptr);
@@ -226,7 +235,24 @@ void TfTarnwick::showFirstTime()
     trace(QStringLiteral("Glavni prozor prikazan"));
 }
 
-void TfTarnwick::storFormRestorePlacement() {}
+namespace {
+StoredConnectionString storedConnectionString(FormStorage *storage)
+{
+    return {[storage] { return storage->readValue(storedvalues::ConnectionString).toString(); },
+            [storage](const QString &s) { storage->writeValue(storedvalues::ConnectionString, s); }};
+}
+} // namespace
+
+void TfTarnwick::storFormRestorePlacement()
+{
+    if (connectAtStartup(this, *dsLoc, *m_dmMain, storedConnectionString(m_storForm)))
+        close(); // the operator gave up choosing a database: the program ends
+}
+
+void TfTarnwick::actDatabaseExecute()
+{
+    changeDatabaseConnection(this, *dsLoc, *m_dmMain, storedConnectionString(m_storForm));
+}
 
 void TfTarnwick::pickersToRange(ReportRange &range) const
 {

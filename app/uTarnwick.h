@@ -17,6 +17,8 @@ namespace tarnwick {
 
 class FormStorage;
 class RegistryStore;
+class TDataSourceLocator;
+class TdmMain;
 
 // The report's remembered range: the date parts of the date pickers, the time parts of the time
 // pickers.
@@ -44,6 +46,7 @@ public:
     void showFirstTime();
 
     FormStorage *storForm() const { return m_storForm; }
+    TdmMain *dataModule() const { return m_dmMain; }
     ReportRange savedRange() const { return m_savedRange; }
     bool firstReportSwitch() const { return m_firstReportSwitch; }
 
@@ -69,6 +72,7 @@ private:
     void pickersToRange(ReportRange &range) const;
     void rangeToPickers(const ReportRange &range);
     void storFormRestorePlacement();
+    void actDatabaseExecute();
     void evAppHint(const QString &hint);
     void actAboutExecute();
     void langEnglishExecute();
@@ -79,6 +83,8 @@ private:
     RegistryStore *m_store;
     QString *m_language;
     FormStorage *m_storForm = nullptr;
+    TdmMain *m_dmMain = nullptr;
+    TDataSourceLocator *dsLoc = nullptr;
     QTabBar *tabMain = nullptr;
     QTableView *gridRegs = nullptr;
     QTableView *gridRep = nullptr;

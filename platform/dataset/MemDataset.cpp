@@ -2,6 +2,8 @@
 
 #include "Error.h"
 
+#include <QDateTime>
+
 namespace tarnwick {
 
 MemDataset::MemDataset(const QList<FieldDef> &fields, QObject *parent) : Dataset(parent) { setFields(fields); }

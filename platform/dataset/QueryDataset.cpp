@@ -41,7 +41,7 @@ QDateTime toDateTime(const QVariant &v)
         const int h = digits(p + 11, 2), mi = digits(p + 14, 2), se = digits(p + 17, 2);
         int ms = 0;
         if (s.size() > 20 && s[19] == u'.') {
-            const QString frac = (s.mid(20, 3) + QStringLiteral("00")).left(3);
+            const QString frac = QString(s.mid(20, 3) + QStringLiteral("00")).left(3);
             ms = digits(frac.constData(), 3);
         }
         const QDate date(y, mo, d);

@@ -1,9 +1,12 @@
+#include "ADOConnectionMSSQL.h"
 #include "Clock.h"
+#include "DataSourceLocator.h"
 #include "FormStorage.h"
 #include "MessageBoxes.h"
 #include "RegistryStore.h"
 #include "VersionText.h"
 #include "uDlgAboutTW.h"
+#include "uDMMain.h"
 #include "uTarnwick.h"
 
 #include <QAction>
@@ -27,6 +30,9 @@ class TestMainWindow : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
+    void firstStartPromptsForDatabase();
+    void cancellingTheFirstPromptEnds();
+    void storedStringOpensWithoutPrompt();
     void reportViewAtStart();
     void menusAndShortcuts();
     void statusBarShowsLongHint();
@@ -45,6 +51,9 @@ private:
     std::unique_ptr<RegistryStore> m_store;
     QString m_language = QStringLiteral("en");
     QStringList m_boxes;
+    QString m_database;
+    int m_prompts = 0;
+    std::optional<QString> m_answer;
 };
 
 void TestMainWindow::init()
@@ -56,12 +65,73 @@ void TestMainWindow::init()
     MessageBoxes::setInterceptor([this](const QString &caption, const QString &text, int icon) {
         m_boxes << QStringLiteral("%1|%2|%3").arg(caption, text).arg(icon);
     });
+    // An empty embedded database, which the connection prompt is answered with.
+    const QString file = m_dir->filePath(QStringLiteral("demo.db"));
+    QFile(file).open(QIODevice::WriteOnly);
+    m_database = QStringLiteral("Provider=SQLite;Data Source=") + file;
+    m_prompts = 0;
+    m_answer = m_database;
+    TDataSourceLocator::setAnswerer([this](const std::optional<QString> &) {
+        ++m_prompts;
+        return m_answer;
+    });
 }
 
 void TestMainWindow::cleanup()
 {
     MessageBoxes::setInterceptor({});
+    TDataSourceLocator::setAnswerer({});
     Clock::setFixed({});
+}
+
+void TestMainWindow::firstStartPromptsForDatabase()
+{
+    {
+        auto w = makeWindow();
+        QSignalSpy done(w.get(), &TfTarnwick::firstShowDone);
+        w->showFirstTime();
+        QVERIFY(done.wait());
+        QCOMPARE(m_prompts, 1);
+        QVERIFY(w->dataModule()->connMain->isOpen());
+        QCOMPARE(w->dataModule()->connMain->dialect(), QStringLiteral("sqlite"));
+        w->close();
+    }
+    RegistryStore reread(m_store->filePath());
+    reread.load();
+    QCOMPARE(reread.value(QStringLiteral("fTarnwick"), QStringLiteral("ConnectionString"))->text, m_database);
+    QVERIFY(m_boxes.isEmpty());
+}
+
+void TestMainWindow::cancellingTheFirstPromptEnds()
+{
+    m_answer = std::nullopt;
+    auto w = makeWindow();
+    QSignalSpy done(w.get(), &TfTarnwick::firstShowDone);
+    w->showFirstTime();
+    QVERIFY(done.wait());
+    QCOMPARE(m_prompts, 1);
+    QTRY_VERIFY(!w->isVisible()); // closed: the program ends
+    QVERIFY(!w->dataModule()->connMain->isOpen());
+    QVERIFY(m_boxes.isEmpty()); // no attempt to open an empty string
+}
+
+void TestMainWindow::storedStringOpensWithoutPrompt()
+{
+    m_store->setValue(QStringLiteral("fTarnwick"), QStringLiteral("ConnectionString"), RegValue::string(m_database));
+    auto w = makeWindow();
+    QSignalSpy done(w.get(), &TfTarnwick::firstShowDone);
+    w->showFirstTime();
+    QVERIFY(done.wait());
+    QCOMPARE(m_prompts, 0);
+    QVERIFY(w->dataModule()->connMain->isOpen());
+
+    // "Baza podataka..." confirmed without a change: nothing reopened, nothing stored anew.
+    QSignalSpy reopened(w->dataModule()->connMain, &TADOConnectionMSSQL::opened);
+    m_answer = std::nullopt;
+    w->findChild<QAction *>(QStringLiteral("actDatabase"))->trigger();
+    QCOMPARE(m_prompts, 1);
+    QCOMPARE(reopened.count(), 0);
+    QVERIFY(w->dataModule()->connMain->isOpen());
 }
 
 std::unique_ptr<TfTarnwick> TestMainWindow::makeWindow()
