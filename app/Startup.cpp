@@ -2,12 +2,14 @@
 
 #include "Error.h"
 #include "MessageBoxes.h"
+#include "NonIDEventNames.h"
 #include "RegistryStore.h"
 #include "SingleInstanceLock.h"
 #include "TarnwickApplication.h"
 #include "Trace.h"
 #include "Translation.h"
 #include "VersionText.h"
+#include "uAlertForm.h"
 #include "uTarnwick.h"
 
 #include <QLocale>
@@ -77,6 +79,9 @@ int runTarnwick(int argc, char **argv)
         stored && stored->isString() && !stored->text.isEmpty())
         language = stored->text;
 
+    // The controllers' event names are fixed before any translation starts.
+    NonIDEventNames();
+
     const QString regional = pinRegionalFormats();
     qputenv("LANG", language.toLocal8Bit());
     i18n::start(language);
@@ -109,8 +114,8 @@ int runTarnwick(int argc, char **argv)
     int result = 0;
     {
         auto window = std::make_unique<TfTarnwick>(&store, &language);
-        auto alertWindow = std::make_unique<QWidget>(nullptr, Qt::Tool);
-        alertWindow->setObjectName(QStringLiteral("fAlert"));
+        auto alertWindow = std::make_unique<TfAlert>(&store);
+        fAlert = alertWindow.get();
 
         QPointer<TfTarnwick> guard(window.get());
         app.onTerminationRequest([guard] { closeForLogoff(guard); });
@@ -134,6 +139,7 @@ int runTarnwick(int argc, char **argv)
 
         store.setValue(QString(), QStringLiteral("Language"), RegValue::string(language));
         i18n::stop();
+        fAlert = nullptr;
         alertWindow.reset();
         window.reset(); // stores what the window keeps until its destruction
         try {

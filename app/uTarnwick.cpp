@@ -2,6 +2,7 @@
 
 #include "ui_uTarnwick.h"
 
+#include "CanberraWavePlayer.h"
 #include "Clock.h"
 #include "ConnectionPrompts.h"
 #include "DataSourceLocator.h"
@@ -10,6 +11,7 @@
 #include "MainWindowValues.h"
 #include "MessageBoxes.h"
 #include "RegistryStore.h"
+#include "Styles.h"
 #include "Trace.h"
 #include "Translation.h"
 #include "uDMMain.h"
@@ -47,6 +49,8 @@ TfTarnwick::TfTarnwick(RegistryStore *store, QString *languageCode, QWidget *par
 {
     fTarnwick = this;
     ui->setupUi(this);
+    m_styles = new Styles(this);
+    m_player = std::make_unique<CanberraWavePlayer>();
     setWindowIcon(QIcon(QStringLiteral(":/icons/tarnwick.svg")));
     m_storForm = new FormStorage(m_store, QStringLiteral("fTarnwick\\"), this, true, this);
     storedvalues::declare(*m_storForm);
@@ -142,6 +146,12 @@ void TfTarnwick::createGrids()
 
 void TfTarnwick::declareStoredProperties()
 {
+    for (const QString &style : Styles::storedStyleNames()) {
+        m_storForm->addStoredProperty(
+            Styles::storedValueName(style), FormStorage::Kind::Colour,
+            [this, style] { return QVariant(uint(m_styles->storedColour(style))); },
+            [this, style](const QVariant &v) { m_styles->setStoredColour(style, v.toUInt()); });
+    }
     auto picker = [this](const QString &name, FormStorage::Kind kind, QDateTimeEdit *edit) {
         if (kind == FormStorage::Kind::PickerDate) {
             m_storForm->addStoredProperty(

@@ -17,8 +17,10 @@ namespace tarnwick {
 
 class FormStorage;
 class RegistryStore;
+class Styles;
 class TDataSourceLocator;
 class TdmMain;
+class WavePlayer;
 
 // The report's remembered range: the date parts of the date pickers, the time parts of the time
 // pickers.
@@ -47,6 +49,8 @@ public:
 
     FormStorage *storForm() const { return m_storForm; }
     TdmMain *dataModule() const { return m_dmMain; }
+    Styles *styles() const { return m_styles; }
+    WavePlayer *player() const { return m_player.get(); }
     ReportRange savedRange() const { return m_savedRange; }
     bool firstReportSwitch() const { return m_firstReportSwitch; }
 
@@ -84,6 +88,8 @@ private:
     QString *m_language;
     FormStorage *m_storForm = nullptr;
     TdmMain *m_dmMain = nullptr;
+    Styles *m_styles = nullptr;
+    std::unique_ptr<WavePlayer> m_player;
     TDataSourceLocator *dsLoc = nullptr;
     QTabBar *tabMain = nullptr;
     QTableView *gridRegs = nullptr;

@@ -4,6 +4,7 @@
 #include "FormStorage.h"
 #include "MessageBoxes.h"
 #include "RegistryStore.h"
+#include "Styles.h"
 #include "VersionText.h"
 #include "uDlgAboutTW.h"
 #include "uDMMain.h"
@@ -255,8 +256,12 @@ void TestMainWindow::storedPickersWinAtFirstShow()
         w->findChild<QTimeEdit *>(QStringLiteral("dtTimeTo"))->setTime(QTime(8, 15));
         w->close();
     }
+    m_store->setValue(QStringLiteral("fTarnwick"), QStringLiteral("stSensor_Color"), RegValue::string(QStringLiteral("clRed")));
+    m_store->setValue(QStringLiteral("fTarnwick"), QStringLiteral("stEgress_Color"), RegValue::number(0x123456));
     auto w = makeWindow();
     w->showFirstTime();
+    QCOMPARE(w->styles()->colour(QStringLiteral("stSensor")), QColor(255, 0, 0));
+    QCOMPARE(w->styles()->colour(QStringLiteral("stEgress")), QColor(0x56, 0x34, 0x12));
     QCOMPARE(w->findChild<QDateEdit *>(QStringLiteral("dtDateFrom"))->date(), QDate(2010, 2, 1));
     QCOMPARE(w->findChild<QTimeEdit *>(QStringLiteral("dtTimeTo"))->time(), QTime(8, 15));
     // The remembered range stays the current month until the first report run.
@@ -282,6 +287,9 @@ void TestMainWindow::firstRunSavesEverything()
     const QStringList names = reread.valueNames(QStringLiteral("fTarnwick"));
     QStringList expected = {QStringLiteral("FormVersion"), QStringLiteral("ShowCmd"), QStringLiteral("Flags"),
                             QStringLiteral("PixelsPerInch"), QStringLiteral("MinMaxPos"), QStringLiteral("NormPos")};
+    for (const char *style : {"stBoxCover", "stDirectCmd", "stDoorTooLong", "stEgress", "stEven", "stForcedEntry",
+                              "stOdd", "stSensor", "stTimeEvent", "stUnknownPerson", "stVoltageFail", "stVoltageOK"})
+        expected << QLatin1String(style) + QStringLiteral("_Color");
     expected << QStringLiteral("dtDateFrom_Date") << QStringLiteral("dtDateTo_Date") << QStringLiteral("dtTimeFrom_Time")
              << QStringLiteral("dtTimeTo_Time") << QStringLiteral("pnlImage_Width");
     expected << QStringLiteral("MaxListItems") << QStringLiteral("LocalIPPort") << QStringLiteral("ConnectionString");
@@ -294,6 +302,10 @@ void TestMainWindow::firstRunSavesEverything()
     expected << QStringLiteral("DirImages");
     QCOMPARE(names, expected);
     QCOMPARE(reread.value(QStringLiteral("fTarnwick"), QStringLiteral("pnlImage_Width"))->dword, 185u);
+    QCOMPARE(reread.value(QStringLiteral("fTarnwick"), QStringLiteral("stUnknownPerson_Color"))->text, QStringLiteral("clGray"));
+    QCOMPARE(reread.value(QStringLiteral("fTarnwick"), QStringLiteral("stForcedEntry_Color"))->text, QStringLiteral("clRed"));
+    QCOMPARE(reread.value(QStringLiteral("fTarnwick"), QStringLiteral("stBoxCover_Color"))->dword, 0x00B7B7u);
+    QVERIFY(!reread.value(QStringLiteral("fTarnwick"), QStringLiteral("stAlarm_Color")).has_value());
     QCOMPARE(reread.value(QStringLiteral("fTarnwick"), QStringLiteral("LocalIPPort"))->dword, 1972u);
 }
 
