@@ -81,6 +81,7 @@ struct Sheet::Data
     SharedStrings *strings;
     biff::BlockBuffer body;
     int pendingRow = -1;
+    int writtenRow = -1; // the last row whose records are in body
     std::vector<Cell> pending;
     int firstRow = -1;
     int rowEnd = 0;
@@ -101,9 +102,9 @@ struct Sheet::Data
                             .arg(name)
                             .arg(column)
                             .arg(MaxColumns - 1));
-        if (row < pendingRow)
+        if (row <= writtenRow || row < pendingRow)
             throw Error(QStringLiteral("Sheet \"%1\": row %2 is already written (rows go in order; "
-                                       "the current row is %3)")
+                                       "the last one started is %3)")
                             .arg(name)
                             .arg(row)
                             .arg(pendingRow));
@@ -138,6 +139,7 @@ void Sheet::Data::flush()
     }
     cells.resize(kept);
 
+    writtenRow = pendingRow;
     const quint16 row = quint16(pendingRow);
     const int first = cells.front().column;
     const int end = cells.back().column + 1;

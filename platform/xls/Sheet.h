@@ -39,7 +39,8 @@ enum class CellStyle
 //
 // Rows are streamed: cells may be set in any order within a row, but once a cell of a later row
 // has been set, the earlier rows are final and setting one of their cells throws Error. Setting a
-// cell twice within the current row keeps the later value.
+// cell twice within the current row keeps the later value. Workbook::save() ends the current
+// row too: cells added after a save go to later rows.
 //
 // Every setter throws Error for a row outside 0..MaxRows-1 or a column outside 0..MaxColumns-1.
 // Date-times are written with the clock reading they hold (their date() and time(), whatever

@@ -341,6 +341,7 @@ void TestXlsWriter::rowsAreStreamed()
         sheet.setBlank(5, 2);
         sheet.setNumber(5, 4, 9);
         book.save(file);
+        QVERIFY_THROWS_EXCEPTION(Error, sheet.setNumber(5, 5, 1)); // saving ended the row
     }
     const QJsonObject read = readBack(file, {QStringLiteral("--format")});
     QVERIFY(!read.isEmpty());
