@@ -1,0 +1,162 @@
+#include "GroupPanel.h"
+
+#include "DataGrid.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionHeader>
+
+namespace tarnwick {
+
+namespace {
+constexpr int Margin = 8;
+constexpr int Spacing = 10;
+constexpr int BoxPadding = 28; // room for the caption's margins and the sort arrow
+} // namespace
+
+GroupPanel::GroupPanel(DataGrid *grid) : QWidget(grid), m_grid(grid)
+{
+    setObjectName(QStringLiteral("groupPanel"));
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Mid);
+}
+
+QSize GroupPanel::sizeHint() const
+{
+    return QSize(200, fontMetrics().height() + 2 * Margin + 10);
+}
+
+QRect GroupPanel::boxRect(int level) const
+{
+    const QStringList groups = m_grid->groupedColumns();
+    if (level < 0 || level >= groups.size())
+        return {};
+    const int h = fontMetrics().height() + 10;
+    int x = Margin;
+    for (int l = 0; l <= level; ++l) {
+        const int w =
+            fontMetrics().horizontalAdvance(m_grid->columnCaption(groups[l])) + BoxPadding;
+        if (l == level)
+            return QRect(x, (height() - h) / 2, w, h);
+        x += w + Spacing;
+    }
+    return {};
+}
+
+int GroupPanel::levelAt(const QPoint &pos) const
+{
+    const int n = int(m_grid->groupedColumns().size());
+    for (int l = 0; l < n; ++l) {
+        if (boxRect(l).contains(pos))
+            return l;
+    }
+    return -1;
+}
+
+int GroupPanel::insertLevelAt(const QPoint &pos) const
+{
+    const int n = int(m_grid->groupedColumns().size());
+    for (int l = 0; l < n; ++l) {
+        if (pos.x() < boxRect(l).center().x())
+            return l;
+    }
+    return n;
+}
+
+void GroupPanel::setDropMarker(int level)
+{
+    if (m_dropMarker == level)
+        return;
+    m_dropMarker = level;
+    update();
+}
+
+void GroupPanel::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    const QStringList groups = m_grid->groupedColumns();
+    if (groups.isEmpty()) {
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(rect().adjusted(Margin, 0, -Margin, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                   m_grid->groupPanelPrompt());
+    }
+    for (int l = 0; l < groups.size(); ++l) {
+        const int c = m_grid->findColumn(groups[l]);
+        QStyleOptionHeader opt;
+        opt.initFrom(this);
+        opt.rect = boxRect(l);
+        opt.text = m_grid->columnCaption(groups[l]);
+        opt.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+        opt.position = QStyleOptionHeader::OnlyOneSection;
+        opt.orientation = Qt::Horizontal;
+        opt.sortIndicator = m_grid->m_columns[size_t(c)].state.sort == SortDirection::Descending
+                                ? QStyleOptionHeader::SortDown
+                                : QStyleOptionHeader::SortUp;
+        style()->drawControl(QStyle::CE_Header, &opt, &p, this);
+        if (l + 1 < groups.size()) {
+            // A small connector shows the nesting of the levels.
+            const QRect r = opt.rect;
+            p.setPen(palette().color(QPalette::Dark));
+            p.drawLine(r.right(), r.bottom() - 3, r.right() + Spacing, r.bottom() - 3);
+        }
+    }
+    if (m_dropMarker >= 0) {
+        int x = Margin - Spacing / 2;
+        if (m_dropMarker < groups.size())
+            x = boxRect(m_dropMarker).left() - Spacing / 2;
+        else if (!groups.isEmpty())
+            x = boxRect(int(groups.size()) - 1).right() + Spacing / 2;
+        p.fillRect(QRect(x - 1, Margin / 2, 3, height() - Margin), palette().highlight());
+    }
+}
+
+void GroupPanel::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_pressed = levelAt(event->position().toPoint());
+    m_pressPos = event->position().toPoint();
+    m_dragging = false;
+}
+
+void GroupPanel::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_pressed < 0)
+        return;
+    const QPoint global = event->globalPosition().toPoint();
+    if (!m_dragging && (event->position().toPoint() - m_pressPos).manhattanLength() >=
+                           QApplication::startDragDistance()) {
+        m_dragging = true;
+        const QStringList groups = m_grid->groupedColumns();
+        m_grid->startColumnDrag(DataGrid::DragSource::GroupPanel,
+                                m_grid->findColumn(groups[m_pressed]), global);
+    }
+    if (m_dragging)
+        m_grid->moveColumnDrag(global);
+}
+
+void GroupPanel::mouseReleaseEvent(QMouseEvent *event)
+{
+    const int pressed = m_pressed;
+    const bool dragging = m_dragging;
+    m_pressed = -1;
+    m_dragging = false;
+    if (pressed < 0 || event->button() != Qt::LeftButton)
+        return;
+    if (dragging) {
+        m_grid->finishColumnDrag(event->globalPosition().toPoint());
+        return;
+    }
+    const QString name = m_grid->groupedColumns().value(pressed);
+    const int c = m_grid->findColumn(name);
+    if (c < 0)
+        return;
+    const bool desc = m_grid->m_columns[size_t(c)].state.sort == SortDirection::Descending;
+    m_grid->m_columns[size_t(c)].state.sort =
+        desc ? SortDirection::Ascending : SortDirection::Descending;
+    m_grid->markDirty();
+    update();
+}
+
+} // namespace tarnwick
