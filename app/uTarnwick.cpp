@@ -2,15 +2,23 @@
 
 #include "ui_uTarnwick.h"
 
+#include "ADOConnectionMSSQL.h"
 #include "CanberraWavePlayer.h"
 #include "Clock.h"
 #include "ConnectionPrompts.h"
+#include "DataGrid.h"
 #include "DataSourceLocator.h"
 #include "Error.h"
+#include "FileDialogs.h"
 #include "FormStorage.h"
+#include "ImageBox.h"
+#include "LiveList.h"
 #include "MainWindowValues.h"
+#include "MemDataset.h"
 #include "MessageBoxes.h"
 #include "RegistryStore.h"
+#include "ReportQuery.h"
+#include "ReportView.h"
 #include "Styles.h"
 #include "Trace.h"
 #include "Translation.h"
@@ -21,8 +29,8 @@
 #include <QCloseEvent>
 #include <QStatusTipEvent>
 #include <QTabBar>
-#include <QTableView>
 #include <QTimer>
+#include <QMenu>
 #include <QToolButton>
 
 namespace tarnwick {
@@ -86,6 +94,11 @@ void TfTarnwick::createActions()
     connect(ui->actClose, &QAction::triggered, this, &QWidget::close);
     connect(ui->actAbout, &QAction::triggered, this, &TfTarnwick::actAboutExecute);
     connect(ui->actDatabase, &QAction::triggered, this, &TfTarnwick::actDatabaseExecute);
+    connect(ui->actColumns, &QAction::triggered, this, &TfTarnwick::actColumnsExecute);
+    connect(ui->Izvestaj1, &QAction::triggered, this, &TfTarnwick::btnRepClick);
+    connect(ui->IzvozuExcel1, &QAction::triggered, this, &TfTarnwick::btnExcelClick);
+    connect(ui->Panelzagrupisanje1, &QAction::triggered, this, &TfTarnwick::Grupisanje1Click);
+    connect(ui->Prikaz1, &QMenu::aboutToShow, this, &TfTarnwick::Prikaz1Click);
     connect(ui->langEnglish, &QAction::triggered, this, &TfTarnwick::langEnglishExecute);
     connect(ui->langSerbian, &QAction::triggered, this, &TfTarnwick::langSerbianExecute);
     connect(ui->Jezik1, &QMenu::aboutToShow, this, &TfTarnwick::updateLanguageActions);
@@ -101,19 +114,20 @@ void TfTarnwick::createActions()
         spacer->setFixedWidth(18);
         ui->tbReport->addWidget(spacer);
     };
-    auto button = [this](const char *name, const char *icon, const QString &hint) {
+    auto button = [this](const char *name, const char *icon, const QString &hint, void (TfTarnwick::*handler)()) {
         auto *action = new QAction(QIcon(QString::fromLatin1(icon)), QString(), this);
         action->setObjectName(QString::fromLatin1(name));
         applyHint(action, hint);
         ui->tbReport->addAction(action);
         ui->tbReport->widgetForAction(action)->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, handler);
         return action;
     };
-    button("btnRep", ":/icons/report.svg", tr("Kreiranje izveštaja"));
+    button("btnRep", ":/icons/report.svg", tr("Kreiranje izveštaja"), &TfTarnwick::btnRepClick);
     gap();
-    button("btnExcel", ":/icons/excel.svg", tr("Izvoz u Excel"));
+    button("btnExcel", ":/icons/excel.svg", tr("Izvoz u Excel"), &TfTarnwick::btnExcelClick);
     gap();
-    button("btnGroups", ":/icons/groups.svg", tr("Panel za grupisanje"));
+    button("btnGroups", ":/icons/groups.svg", tr("Panel za grupisanje"), &TfTarnwick::Grupisanje1Click);
 }
 
 void TfTarnwick::createTabs()
@@ -131,17 +145,65 @@ void TfTarnwick::createTabs()
     connect(tabMain, &QTabBar::currentChanged, this, [this] { tabMainChange(); });
 }
 
+namespace {
+const QString gridLayoutKey = QStringLiteral("Grids\\GridEvents");
+} // namespace
+
 void TfTarnwick::createGrids()
 {
-    gridRegs = new QTableView(ui->pnlClient);
+    // The live list: kept in memory, never shown while the selector stands on the report.
+    adsRegs = new MemDataset(liveListFields(), this);
+    adsRegs->setObjectName(QStringLiteral("adsRegs"));
+    gridRegs = new DataGrid(ui->pnlClient);
     gridRegs->setObjectName(QStringLiteral("gridRegs"));
-    gridRep = new QTableView(ui->pnlClient);
-    gridRep->setObjectName(QStringLiteral("gridRep"));
+    setUpLiveListGrid(*gridRegs, *m_styles);
+    gridRegs->setModel(adsRegs);
+
+    m_report = new ReportView(ui->pnlClient, ui->pnlImage, m_storForm, m_styles,
+                              [this] { return m_dmMain ? m_dmMain->connMain : nullptr; }, this);
+    gridRep = m_report->gridRep();
     ui->layClient->addWidget(gridRegs, 1);
     ui->layClient->addWidget(gridRep, 1);
     ui->splMain->setStretchFactor(0, 1);
     ui->splMain->setStretchFactor(1, 0);
     ui->splMain->setSizes({1000, 185});
+    createPopupMenus();
+}
+
+void TfTarnwick::createPopupMenus()
+{
+    popGridRep = new QMenu(this);
+    popGridRep->setObjectName(QStringLiteral("popGridRep"));
+    QAction *menuItem1 = popGridRep->addAction(QIcon(QStringLiteral(":/icons/excel.svg")), tr("Izvoz u Excel..."));
+    menuItem1->setObjectName(QStringLiteral("MenuItem1"));
+    menuItem1->setShortcut(Qt::Key_F2);
+    menuItem1->setShortcutContext(Qt::WidgetShortcut); // F2 of the window is the File menu's
+    applyHint(menuItem1, tr("Izvoz u Excel|Izvoz u Excel"));
+    QAction *menuItem2 = popGridRep->addAction(QIcon(QStringLiteral(":/icons/columns.svg")), tr("Kolone..."));
+    menuItem2->setObjectName(QStringLiteral("MenuItem2"));
+    applyHint(menuItem2, tr("Kolone|Kolone"));
+    QAction *grupisanje1 = popGridRep->addAction(QIcon(QStringLiteral(":/icons/groups.svg")), tr("Panel za grupisanje"));
+    grupisanje1->setObjectName(QStringLiteral("Grupisanje1"));
+    grupisanje1->setCheckable(true);
+    connect(menuItem1, &QAction::triggered, this, &TfTarnwick::btnExcelClick);
+    connect(menuItem2, &QAction::triggered, this, &TfTarnwick::actColumnsExecute);
+    connect(grupisanje1, &QAction::triggered, this, &TfTarnwick::Grupisanje1Click);
+    connect(popGridRep, &QMenu::aboutToShow, this, &TfTarnwick::popGridRepPopup);
+    connect(gridRep, &DataGrid::contextMenuRequested, this, [this](const QPoint &at) { popGridRep->popup(at); });
+
+    popGridRegs = new QMenu(this);
+    popGridRegs->setObjectName(QStringLiteral("popGridRegs"));
+    popGridRegs->addAction(ui->Podesavanja1);
+    QAction *exportLive = popGridRegs->addAction(QIcon(QStringLiteral(":/icons/excel.svg")), tr("Izvoz u Excel..."));
+    exportLive->setObjectName(QStringLiteral("IzvozuExcel2"));
+    exportLive->setShortcut(Qt::Key_F2);
+    exportLive->setShortcutContext(Qt::WidgetShortcut);
+    connect(exportLive, &QAction::triggered, this, [this] { exportGrid(gridRegs); });
+    QAction *kolone2 = popGridRegs->addAction(ui->actColumns->icon(), ui->actColumns->text());
+    kolone2->setObjectName(QStringLiteral("Kolone2"));
+    applyHint(kolone2, tr("Kolone|Kolone"));
+    connect(kolone2, &QAction::triggered, ui->actColumns, &QAction::trigger);
+    connect(gridRegs, &DataGrid::contextMenuRequested, this, [this](const QPoint &at) { popGridRegs->popup(at); });
 }
 
 void TfTarnwick::declareStoredProperties()
@@ -184,6 +246,24 @@ void TfTarnwick::FormCreate()
     createTabs();
     createGrids();
 
+    // 1. The grid texts of every grid.
+    for (DataGrid *grid : {gridRegs, gridRep}) {
+        grid->setEmptyText(tr("Nema podataka za prikaz"));
+        grid->setGroupPanelPrompt(tr("Ovde mišem dovucite kolone po kojima želite da grupišete podatke"));
+    }
+    // 2-3. No socket layer to start on this platform; the hand-off ring's lock belongs to the
+    // registration intake.
+    // 4. The live list, empty.
+    adsRegs->open();
+    // 5.
+    m_firstReportSwitch = true;
+    // 6. The data module with the database connection (opened at the first showing).
+    m_dmMain = new TdmMain(this);
+    dsLoc = new TDataSourceLocator(this);
+    // 7. The column layouts of both views.
+    gridRegs->restoreLayout(*m_store, gridLayoutKey);
+    gridRep->restoreLayout(*m_store, gridLayoutKey);
+
     // The pickers start with both ends at the same minute, so the first view switch puts the
     // current month into them.
     const QDateTime now = Clock::now();
@@ -193,22 +273,19 @@ void TfTarnwick::FormCreate()
     }
     ui->dtTimeFrom->setTime(now.time());
     ui->dtTimeTo->setTime(now.time());
-    ShowReportControls(false);
-
     declareStoredProperties();
 
-    m_firstReportSwitch = true;
-    m_dmMain = new TdmMain(this);
-    dsLoc = new TDataSourceLocator(this);
+    // 8-9.
     pickersToRange(m_savedRange);
     tabMainChange();
+    // 10. Translation of the window's texts happens as they are set, through i18n::tr.
     MessageBoxes::setOwner(this);
     MessageBoxes::setStatusLine([this](const QString &text) { statusBar()->showMessage(text); });
 }
 
 void TfTarnwick::FormDestroy()
 {
-    // Settings first (when closing did not save them), then the data module.
+    // Settings first (when closing did not save them), then the grid layouts, then the data module.
     if (!m_storForm->hasSaved()) {
         try {
             m_storForm->save();
@@ -216,6 +293,8 @@ void TfTarnwick::FormDestroy()
             trace(QStringLiteral("Settings not saved: %1").arg(messageOf(e)));
         }
     }
+    gridRegs->saveLayout(*m_store, gridLayoutKey);
+    gridRep->saveLayout(*m_store, gridLayoutKey);
     delete m_dmMain;
     m_dmMain = nullptr;
     MessageBoxes::setStatusLine({});
@@ -344,6 +423,64 @@ void TfTarnwick::actAboutExecute()
 {
     TDlgAboutTW dialog(m_store, this);
     dialog.exec();
+}
+
+void TfTarnwick::btnRepClick()
+{
+    m_report->img()->clear();
+    pickersToRange(m_savedRange);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        m_report->run(report::RangeText(ui->dtDateFrom->date(), ui->dtTimeFrom->time()),
+                      report::RangeText(ui->dtDateTo->date(), ui->dtTimeTo->time()));
+    } catch (const std::exception &e) {
+        QApplication::restoreOverrideCursor();
+        ShowMessageBox(tr("Greška"), messageOf(e), IconError);
+        return;
+    }
+    QApplication::restoreOverrideCursor();
+}
+
+void TfTarnwick::btnExcelClick() { exportGrid(gridRep); }
+
+void TfTarnwick::exportGrid(DataGrid *grid)
+{
+    FileDialogs::SaveRequest request;
+    request.proposedName =
+        QStringLiteral("Tarnwick_") + Clock::now().toString(QStringLiteral("yyyyMMdd_HHmmss")) + QStringLiteral(".xls");
+    request.filter = tr("Excel fajlovi (*.xls)");
+    request.defaultSuffix = QStringLiteral("xls");
+    request.confirmOverwrite = false;
+    const std::optional<QString> chosen = FileDialogs::getSaveFileName(this, request);
+    if (!chosen)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        grid->exportToXls(withXlsExtension(*chosen), QStringLiteral("Tarnwick"));
+    } catch (const std::exception &e) {
+        QApplication::restoreOverrideCursor();
+        MessageBoxes::showGeneralError(messageOf(e));
+        return;
+    }
+    QApplication::restoreOverrideCursor();
+}
+
+void TfTarnwick::actColumnsExecute() { gridRep->showColumnChooser(); }
+
+void TfTarnwick::Grupisanje1Click()
+{
+    gridRep->setGroupPanelVisible(!gridRep->isGroupPanelVisible());
+    ui->Panelzagrupisanje1->setChecked(tabMain->currentIndex() == 1 && gridRep->isGroupPanelVisible());
+}
+
+void TfTarnwick::popGridRepPopup()
+{
+    popGridRep->findChild<QAction *>(QStringLiteral("Grupisanje1"))->setChecked(gridRep->isGroupPanelVisible());
+}
+
+void TfTarnwick::Prikaz1Click()
+{
+    ui->Panelzagrupisanje1->setChecked(tabMain->currentIndex() == 1 && gridRep->isGroupPanelVisible());
 }
 
 void TfTarnwick::updateLanguageActions()

@@ -11,12 +11,14 @@ class TfTarnwick;
 
 class QTabBar;
 class QMenu;
-class QTableView;
 
 namespace tarnwick {
 
+class DataGrid;
 class FormStorage;
+class MemDataset;
 class RegistryStore;
+class ReportView;
 class Styles;
 class TDataSourceLocator;
 class TdmMain;
@@ -50,6 +52,8 @@ public:
     FormStorage *storForm() const { return m_storForm; }
     TdmMain *dataModule() const { return m_dmMain; }
     Styles *styles() const { return m_styles; }
+    ReportView *report() const { return m_report; }
+    MemDataset *liveList() const { return adsRegs; }
     WavePlayer *player() const { return m_player.get(); }
     ReportRange savedRange() const { return m_savedRange; }
     bool firstReportSwitch() const { return m_firstReportSwitch; }
@@ -77,6 +81,14 @@ private:
     void rangeToPickers(const ReportRange &range);
     void storFormRestorePlacement();
     void actDatabaseExecute();
+    void createPopupMenus();
+    void btnRepClick();
+    void btnExcelClick();
+    void exportGrid(DataGrid *grid);
+    void actColumnsExecute();
+    void Grupisanje1Click();
+    void popGridRepPopup();
+    void Prikaz1Click();
     void evAppHint(const QString &hint);
     void actAboutExecute();
     void langEnglishExecute();
@@ -92,8 +104,12 @@ private:
     std::unique_ptr<WavePlayer> m_player;
     TDataSourceLocator *dsLoc = nullptr;
     QTabBar *tabMain = nullptr;
-    QTableView *gridRegs = nullptr;
-    QTableView *gridRep = nullptr;
+    MemDataset *adsRegs = nullptr;
+    DataGrid *gridRegs = nullptr;
+    ReportView *m_report = nullptr;
+    DataGrid *gridRep = nullptr;
+    QMenu *popGridRep = nullptr;
+    QMenu *popGridRegs = nullptr;
     ReportRange m_savedRange;
     bool m_firstReportSwitch = true;
     bool m_firstShown = false;
