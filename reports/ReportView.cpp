@@ -70,12 +70,7 @@ ReportView::ReportView(QWidget *gridParent, QWidget *photoPanel, FormStorage *st
     m_grid->setGroupPanelVisible(false);
     declareColumns();
     m_grid->setModel(m_query);
-    m_grid->setContentStyleCallback([this](int row) -> std::optional<QColor> {
-        // The row's values are read through the view's (possibly hidden) columns.
-        return m_styles->classColour(reportRowColourClass(
-            m_grid->value(row, QStringLiteral("vwRepNonID")), m_grid->value(row, QStringLiteral("vwRepRegType")),
-            m_grid->value(row, QStringLiteral("vwRepNonIDCode")), m_grid->value(row, QStringLiteral("vwRepEmpID"))));
-    });
+    m_grid->setContentStyleCallback([this](int row) { return vwRepStylesGetContentStyle(row); });
     connect(m_styles, &Styles::colourChanged, m_grid, [this] { m_grid->update(); });
 
     // The snapshot fills the panel; the holder's photo sits over its top-left corner.
@@ -133,6 +128,13 @@ void ReportView::declareColumns()
         c("vwRepColumnDep", "NazivSektora", tr("Department"), false, 120),
         c("vwRepColumnZone", "NazivZone", tr("Zone"), false, 120),
     });
+}
+
+std::optional<QColor> ReportView::vwRepStylesGetContentStyle(int row) const
+{
+    return m_styles->classColour(reportRowColourClass(
+        m_grid->value(row, QStringLiteral("vwRepNonID")), m_grid->value(row, QStringLiteral("vwRepRegType")),
+        m_grid->value(row, QStringLiteral("vwRepNonIDCode")), m_grid->value(row, QStringLiteral("vwRepEmpID"))));
 }
 
 void ReportView::qryRepTWCalcFields(int row)

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QColor>
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -37,6 +39,10 @@ public:
     // run, re-executes it later; the first row becomes current. Errors (the provider's message)
     // reach the caller; the query is then closed.
     void run(const QString &fromText, const QString &toText);
+
+    // The row colour of a report row, read through the view's columns (hidden ones included):
+    // what the grid asks for every row it paints.
+    std::optional<QColor> vwRepStylesGetContentStyle(int sourceRow) const;
 
     // The snapshot path of the current row.
     QString ReportPhotoFileName() const;

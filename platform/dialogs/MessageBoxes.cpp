@@ -65,9 +65,8 @@ void MessageBoxes::showGeneralError(const QString &message)
     {
         ~Reset() { generalOpen = false; }
     } reset;
-    showBox(QCoreApplication::applicationName().isEmpty() ? QStringLiteral("Tarnwick")
-                                                          : QCoreApplication::applicationName(),
-            message, IconError);
+    // Captioned with the application's title, as the general error box of any program.
+    showBox(QStringLiteral("Tarnwick"), message, IconError);
 }
 
 } // namespace tarnwick
