@@ -846,7 +846,7 @@ void DataGrid::rebuild()
     if (!m_resetFocusToFirst) {
         if (m_focusTracked) {
             focusRow = m_pendingFocusRow;
-        } else if (m_index->isBuilt()) {
+        } else if (m_index->isBuilt() && !m_index->isStale()) {
             const QModelIndex cur = m_view->currentIndex();
             focusRow = m_tree->sourceRowOf(cur);
             for (int g = m_tree->groupOf(cur); g >= 0; g = m_index->groups()[size_t(g)].parent)

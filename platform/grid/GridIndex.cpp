@@ -329,17 +329,33 @@ void GridIndex::setModel(const QAbstractItemModel *model)
 
 void GridIndex::invalidate()
 {
+    rememberExpanded();
     m_collator = makeCollator(); // the user's locale may have changed since the last build
     for (ColumnValues &v : m_values)
         v.clear();
-    m_built = false;
+    m_stale = true;
 }
 
 void GridIndex::invalidateColumn(int sourceColumn)
 {
+    rememberExpanded();
     if (sourceColumn >= 0 && size_t(sourceColumn) < m_values.size())
         m_values[size_t(sourceColumn)].clear();
-    m_built = false;
+    m_stale = true;
+}
+
+// Keeps the expanded groups by their values, so a re-sort or new data leave them open. Taken
+// before the values go, since the paths are made of them.
+void GridIndex::rememberExpanded()
+{
+    if (m_expandedRemembered || !m_built || m_stale)
+        return;
+    m_expandedPaths.clear();
+    for (int g = 0; g < int(m_groups.size()); ++g) {
+        if (m_groups[size_t(g)].expanded)
+            m_expandedPaths.insert(pathOf(g));
+    }
+    m_expandedRemembered = true;
 }
 
 const ColumnValues &GridIndex::values(int sourceColumn)
@@ -368,22 +384,21 @@ QString GridIndex::pathOf(int group) const
 
 const QVariant &GridIndex::groupValue(int group) const
 {
+    static const QVariant null;
     const Group &g = m_groups[size_t(group)];
-    return m_values[size_t(m_groupColumns[size_t(g.level)])].distinctValue(g.rank);
+    const ColumnValues &v = m_values[size_t(m_groupColumns[size_t(g.level)])];
+    if (m_stale || g.rank >= v.distinctCount())
+        return null;
+    return v.distinctValue(g.rank);
 }
 
 void GridIndex::rebuild(const std::vector<OrderKey> &groupKeys,
                         const std::vector<OrderKey> &sortKeys,
                         const std::vector<ColumnFilter> &filters)
 {
-    // Keep the expanded groups by their values, so a re-sort or new data leave them open.
-    if (m_built) {
-        m_expandedPaths.clear();
-        for (int g = 0; g < int(m_groups.size()); ++g) {
-            if (m_groups[size_t(g)].expanded)
-                m_expandedPaths.insert(pathOf(g));
-        }
-    }
+    rememberExpanded();
+    m_expandedRemembered = false;
+    m_stale = false;
     m_rows.clear();
     m_groups.clear();
     m_topGroups.clear();

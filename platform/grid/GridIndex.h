@@ -84,6 +84,9 @@ public:
     void rebuild(const std::vector<OrderKey> &groupKeys, const std::vector<OrderKey> &sortKeys,
                  const std::vector<ColumnFilter> &filters);
     bool isBuilt() const { return m_built; }
+    // The group tree and rows are still those of the last rebuild, but the values behind them
+    // are gone (the data changed): group values read as null until the next rebuild.
+    bool isStale() const { return m_stale; }
 
     const std::vector<int> &rows() const { return m_rows; }
     int groupLevels() const { return int(m_groupColumns.size()); }
@@ -104,6 +107,7 @@ public:
 
 private:
     QString pathOf(int group) const;
+    void rememberExpanded();
     int buildGroups(int level, int parent, int first, int end, std::vector<int> &out);
 
     const QAbstractItemModel *m_model = nullptr;
@@ -117,6 +121,8 @@ private:
     std::vector<int> m_leafGroups; // last-level groups in display order
     QSet<QString> m_expandedPaths;
     bool m_built = false;
+    bool m_stale = false;
+    bool m_expandedRemembered = false;
 };
 
 } // namespace tarnwick

@@ -127,6 +127,12 @@ void GridTreeView::paintEvent(QPaintEvent *event)
 void GridTreeView::mouseDoubleClickEvent(QMouseEvent *event)
 {
     const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid() && m_model->isGroup(index) && event->button() == Qt::LeftButton) {
+        // Anywhere on a group row, not only on its first column, opens or closes it.
+        const QModelIndex group = index.siblingAtColumn(0);
+        setExpanded(group, !isExpanded(group));
+        return;
+    }
     QTreeView::mouseDoubleClickEvent(event);
     if (index.isValid() && !m_model->isGroup(index) && event->button() == Qt::LeftButton)
         Q_EMIT m_grid->rowDoubleClicked(m_model->sourceRowOf(index));
