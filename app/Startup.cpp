@@ -22,11 +22,6 @@
 
 namespace tarnwick {
 
-namespace {
-
-// LANG is set for the translation service only. The regional formats (dates of the pickers,
-// date-times of the grids) stay those of the environment the program was started in, so every
-// category that followed LANG is pinned to its old value first.
 QString pinRegionalFormats()
 {
     const QByteArray all = qgetenv("LC_ALL");
@@ -45,6 +40,8 @@ QString pinRegionalFormats()
         time = lang;
     return QString::fromLocal8Bit(time);
 }
+
+namespace {
 
 void closeForLogoff(QPointer<TfTarnwick> window)
 {
