@@ -5,6 +5,7 @@
 #include "Error.h"
 #include "Jpeg.h"
 #include "ResourcesInit.h"
+#include "SqlScript.h"
 
 #include <QCryptographicHash>
 #include <QDirIterator>
@@ -128,6 +129,7 @@ private Q_SLOTS:
     void badArguments_data();
     void badArguments();
     void replaceSwapsTheWholeFile();
+    void scriptsSplitIntoStatements();
 
 private:
     QTemporaryDir m_dir;
@@ -397,6 +399,32 @@ void TestDemoDatabase::replaceSwapsTheWholeFile()
     QCOMPARE(dump(out), second);
     QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("demo.db")});
+}
+
+void TestDemoDatabase::scriptsSplitIntoStatements()
+{
+    // T-SQL at the GO lines (CREATE VIEW must open its batch), whatever the case and blanks.
+    const QStringList batches = demo::scriptStatements(
+        QStringLiteral("mssql"), sqlText(QStringLiteral("mssql"), QStringLiteral("schema")));
+    QCOMPARE(batches.size(), 4);
+    QVERIFY(batches[0].contains(QLatin1String("IF OBJECT_ID(N'dbo.viewMediaIDActive', N'V')")));
+    QVERIFY(batches[1].contains(QLatin1String("CREATE TABLE dbo.Sektor")));
+    QVERIFY(batches[2].startsWith(QLatin1String("-- Cards in force today")));
+    QVERIFY(batches[2].contains(QLatin1String("CREATE VIEW dbo.viewMediaIDActive")));
+    QVERIFY(batches[3].contains(QLatin1String("CREATE TABLE dbo.tblPorvik")));
+    QCOMPARE(demo::scriptStatements(QStringLiteral("mssql"),
+                                    QStringLiteral("SELECT 1\n  go  \nSELECT 2\nGOTO x\n")),
+             (QStringList{QStringLiteral("SELECT 1"), QStringLiteral("SELECT 2\nGOTO x")}));
+
+    // SQLite where a statement ends: not at a semicolon inside a text or a trigger body.
+    const QString script = QStringLiteral(
+        "-- a comment\nCREATE TABLE t (a text DEFAULT 'x;\ny');\n"
+        "CREATE TRIGGER tr AFTER INSERT ON t BEGIN\n  UPDATE t SET a = 'z';\nEND;\n-- the end\n");
+    const QStringList statements = demo::scriptStatements(QStringLiteral("sqlite"), script);
+    QCOMPARE(statements.size(), 2);
+    QVERIFY(statements[0].endsWith(QLatin1String("'x;\ny');")));
+    QVERIFY(statements[1].startsWith(QLatin1String("CREATE TRIGGER")));
+    QVERIFY(statements[1].endsWith(QLatin1String("END;")));
 }
 
 QTEST_MAIN(TestDemoDatabase)
