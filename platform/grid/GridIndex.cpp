@@ -79,10 +79,12 @@ Cell cellOf(const QVariant &v)
         return c;
     }
     case QMetaType::QDateTime: {
+        // Ordered by the clock reading the grid shows. The database's date-times carry no zone;
+        // converting each to UTC would cost a time-zone lookup per row and gain nothing.
         const QDateTime dt = v.toDateTime();
         if (dt.isValid()) {
             c.kind = Kind::DateTime;
-            c.i = dt.toMSecsSinceEpoch();
+            c.i = dt.date().toJulianDay() * 86400000 + dt.time().msecsSinceStartOfDay();
         }
         return c;
     }
@@ -90,7 +92,7 @@ Cell cellOf(const QVariant &v)
         const QDate date = v.toDate();
         if (date.isValid()) {
             c.kind = Kind::DateTime;
-            c.i = date.startOfDay().toMSecsSinceEpoch();
+            c.i = date.toJulianDay() * 86400000;
         }
         return c;
     }

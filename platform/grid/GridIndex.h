@@ -39,7 +39,7 @@ private:
     bool m_built = false;
     std::vector<QVariant> m_distinct;
     std::vector<int> m_rowRank;
-    QHash<QString, int> m_rankByIdentity;
+    mutable QHash<QString, int> m_rankByIdentity;
 };
 
 // The view index of a grid: which source rows are shown, in which order, and the group tree

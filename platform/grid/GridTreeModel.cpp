@@ -227,6 +227,22 @@ QModelIndex GridTreeModel::sourceIndex(const QModelIndex &index) const
     return m_source->index(row, column);
 }
 
+GridTreeModel::Cell GridTreeModel::cell(const QModelIndex &index) const
+{
+    Cell c;
+    const QModelIndex src = sourceIndex(index);
+    if (!src.isValid())
+        return c;
+    const QVariant v = m_source->data(src, Qt::EditRole);
+    Qt::Alignment h = m_columns[size_t(index.column())].alignment & Qt::AlignHorizontal_Mask;
+    c.alignment = h ? h : (isNumber(v) ? Qt::AlignRight : Qt::AlignLeft);
+    if (v.metaType().id() == QMetaType::Bool)
+        c.check = v.toBool() ? Qt::Checked : Qt::Unchecked;
+    else
+        c.text = displayText(v);
+    return c;
+}
+
 QVariant GridTreeModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || !m_source)

@@ -49,6 +49,16 @@ public:
     QModelIndex indexOfPosition(int position, int column = 0) const; // a data row of rows()
     QString groupText(int group) const;
 
+    // What a data cell shows, read with one look at the source: its text, its horizontal
+    // alignment and, for a boolean, its tick (Qt::CheckState; -1 for other values).
+    struct Cell
+    {
+        QString text;
+        Qt::Alignment alignment = Qt::AlignLeft;
+        int check = -1;
+    };
+    Cell cell(const QModelIndex &index) const;
+
     // How the grid shows a model value: date-times in the user's short format, numbers plain.
     QString displayText(const QVariant &value) const;
 
