@@ -92,7 +92,7 @@ std::unique_ptr<MemDataset> makeReportSample(int rows)
                 r.insert("EmpID", QString::number(1000 + person));
                 r.insert("LastName",
                          QString(roots[person % roots.size()] + suffix[person / roots.size()]));
-                r.insert("FirstName", first[(person * 7) % first.size()]);
+                r.insert("FirstName", first[(person * 5 + person / 14) % first.size()]);
                 r.insert("NazivSektora", sectors[person % sectors.size()]);
             }
         }

@@ -51,6 +51,9 @@ void GridHeader::paintSection(QPainter *painter, const QRect &rect, int logicalI
     QStyleOptionHeader opt;
     initStyleOptionForIndex(&opt, logicalIndex);
     opt.rect = rect;
+    // QHeaderView adds this in its own paintSection; without it the style lays the label and
+    // the sort arrow out vertically.
+    opt.state |= QStyle::State_Horizontal;
     opt.sortIndicator = QStyleOptionHeader::None;
     const int c = logicalIndex;
     if (c >= 0 && size_t(c) < m_grid->m_columns.size()) {

@@ -114,6 +114,7 @@ void GridTreeView::drawGroupRow(QPainter *painter, const QStyleOptionViewItem &o
                                 const QModelIndex &index) const
 {
     const QRect row = option.rect;
+    painter->save();
     const bool current = index.row() == currentIndex().row() &&
                          index.parent() == currentIndex().parent() && currentIndex().isValid();
     const bool focused = current && hasFocus();
@@ -142,6 +143,7 @@ void GridTreeView::drawGroupRow(QPainter *painter, const QStyleOptionViewItem &o
     painter->setFont(f);
     painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
                       m_model->data(index.siblingAtColumn(0)).toString());
+    painter->restore();
 }
 
 void GridTreeView::paintEvent(QPaintEvent *event)

@@ -86,14 +86,19 @@ void GroupPanel::paintEvent(QPaintEvent *)
         QStyleOptionHeader opt;
         opt.initFrom(this);
         opt.rect = boxRect(l);
-        opt.text = m_grid->columnCaption(groups[l]);
-        opt.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
-        opt.position = QStyleOptionHeader::OnlyOneSection;
         opt.orientation = Qt::Horizontal;
-        opt.sortIndicator = m_grid->m_columns[size_t(c)].state.sort == SortDirection::Descending
-                                ? QStyleOptionHeader::SortDown
-                                : QStyleOptionHeader::SortUp;
-        style()->drawControl(QStyle::CE_Header, &opt, &p, this);
+        opt.position = QStyleOptionHeader::OnlyOneSection;
+        opt.state |= QStyle::State_Raised;
+        style()->drawControl(QStyle::CE_HeaderSection, &opt, &p, this);
+        p.setPen(palette().color(QPalette::ButtonText));
+        p.drawText(opt.rect.adjusted(6, 0, -18, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                   m_grid->columnCaption(groups[l]));
+        QStyleOptionHeader arrow = opt;
+        arrow.rect = QRect(opt.rect.right() - 16, opt.rect.top(), 12, opt.rect.height());
+        arrow.sortIndicator = m_grid->m_columns[size_t(c)].state.sort == SortDirection::Descending
+                                  ? QStyleOptionHeader::SortDown
+                                  : QStyleOptionHeader::SortUp;
+        style()->drawPrimitive(QStyle::PE_IndicatorHeaderArrow, &arrow, &p, this);
         if (l + 1 < groups.size()) {
             // A small connector shows the nesting of the levels.
             const QRect r = opt.rect;

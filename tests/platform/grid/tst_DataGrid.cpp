@@ -110,6 +110,19 @@ void dragHeader(DataGrid &grid, const QString &column, QWidget *target, QPoint t
     QTest::mouseRelease(vp, Qt::LeftButton, {}, end);
 }
 
+// Text pixels in the left part of a header section, where its caption starts.
+int captionInk(QHeaderView *header, int logical)
+{
+    const QImage img = header->viewport()->grab().toImage();
+    const int left = header->sectionViewportPosition(logical);
+    int ink = 0;
+    for (int x = left + 2; x < left + header->sectionSize(logical) * 2 / 5; ++x) {
+        for (int y = 2; y < header->height() - 2; ++y)
+            ink += qGray(img.pixel(x, y)) < 100;
+    }
+    return ink;
+}
+
 } // namespace
 
 class TestDataGrid : public QObject
@@ -700,12 +713,16 @@ void TestDataGrid::filterPopupByMouse()
     QVERIFY(!grid.isFiltered("colTeam"));
     QCOMPARE(grid.displayedRowCount(), 7);
 
-    // With filtering off the header has no buttons and a click there sorts.
+    // With filtering off the header has no buttons and a click there sorts; the sorted
+    // header keeps its caption beside the arrow.
     popup->hide();
     grid.setFilteringEnabled(false);
+    const int inkBefore = captionInk(header, team);
+    QVERIFY(inkBefore > 10);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, button);
     QCOMPARE(grid.sortedColumns(), QStringList{"colTeam"});
     QVERIFY(!popup->isVisible());
+    QCOMPARE(captionInk(header, team), inkBefore);
 }
 
 void TestDataGrid::expandCollapseByKeyboardAndMouse()
