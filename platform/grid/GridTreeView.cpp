@@ -3,9 +3,11 @@
 #include "DataGrid.h"
 #include "GridTreeModel.h"
 
+#include <QHash>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStaticText>
 #include <QStyledItemDelegate>
 
 namespace tarnwick {
@@ -42,16 +44,19 @@ public:
                                            m_view);
             r.setLeft(r.left() + 17);
         }
-        const QString &text = cell.text;
-        if (!text.isEmpty() && r.width() > 0) {
-            const Qt::Alignment align = cell.alignment | Qt::AlignVCenter;
+        if (!cell.text.isEmpty() && r.width() > 0) {
             painter->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
-            const QFontMetrics &fm = option.fontMetrics;
-            if (fm.horizontalAdvance(text) <= r.width())
-                painter->drawText(r, int(align) | Qt::TextSingleLine, text);
-            else
-                painter->drawText(r, int(align) | Qt::TextSingleLine,
-                                  fm.elidedText(text, Qt::ElideRight, r.width()));
+            painter->setFont(option.font);
+            const QStaticText *st = &laidOut(cell.text, option.font);
+            if (st->size().width() > r.width())
+                st = &elided(cell.text, r.width(), option);
+            const QSizeF size = st->size();
+            qreal x = r.left();
+            if (cell.alignment & Qt::AlignRight)
+                x = r.right() + 1 - size.width();
+            else if (cell.alignment & Qt::AlignHCenter)
+                x = r.left() + (r.width() - size.width()) / 2;
+            painter->drawStaticText(QPointF(x, r.top() + (r.height() - size.height()) / 2), *st);
         }
         if ((option.state & QStyle::State_HasFocus) && !m_grid->rowSelect() && m_view->hasFocus()) {
             QStyleOptionFocusRect focus;
@@ -62,7 +67,47 @@ public:
     }
 
 private:
+    // Texts laid out once: a screen of a report shows the same names, doors and activities over
+    // and over, and shaping a text costs more than drawing its glyphs. Bounded; a change of
+    // font starts again.
+    const QStaticText &laidOut(const QString &text, const QFont &font) const
+    {
+        if (font != m_font) {
+            m_cache.clear();
+            m_elidedCache.clear();
+            m_font = font;
+        }
+        auto it = m_cache.find(text);
+        if (it == m_cache.end()) {
+            if (m_cache.size() >= CacheSize)
+                m_cache.clear();
+            QStaticText st(text);
+            st.setTextFormat(Qt::PlainText);
+            st.prepare(QTransform(), font);
+            it = m_cache.insert(text, st);
+        }
+        return it.value();
+    }
+
+    // A text cut to a width, as a narrow column shows it on every repaint.
+    const QStaticText &elided(const QString &text, int width,
+                              const QStyleOptionViewItem &option) const
+    {
+        if (m_elidedCache.size() >= CacheSize)
+            m_elidedCache.clear();
+        const QString key = QString::number(width) + QChar(0) + text;
+        auto it = m_elidedCache.find(key);
+        if (it == m_elidedCache.end())
+            it = m_elidedCache.insert(key,
+                                      option.fontMetrics.elidedText(text, Qt::ElideRight, width));
+        return laidOut(it.value(), option.font);
+    }
+
     static constexpr int Margin = 3;
+    static constexpr qsizetype CacheSize = 4096;
+    mutable QHash<QString, QString> m_elidedCache;
+    mutable QHash<QString, QStaticText> m_cache;
+    mutable QFont m_font;
     DataGrid *m_grid;
     QTreeView *m_view;
     GridTreeModel *m_model;
@@ -144,6 +189,15 @@ void GridTreeView::drawGroupRow(QPainter *painter, const QStyleOptionViewItem &o
     painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
                       m_model->data(index.siblingAtColumn(0)).toString());
     painter->restore();
+}
+
+// Data rows have no tree lines and group rows paint their own indicator, so the indentation of
+// a data row only shows the selection.
+void GridTreeView::drawBranches(QPainter *painter, const QRect &rect,
+                                const QModelIndex &index) const
+{
+    if (hasFocus() && selectionModel()->isSelected(index))
+        painter->fillRect(rect, palette().brush(QPalette::Active, QPalette::Highlight));
 }
 
 void GridTreeView::paintEvent(QPaintEvent *event)
