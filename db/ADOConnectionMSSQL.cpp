@@ -62,6 +62,8 @@ bool TADOConnectionMSSQL::isOpen() const
 void TADOConnectionMSSQL::close()
 {
     const bool wasOpen = isOpen();
+    if (wasOpen)
+        Q_EMIT aboutToClose();
     if (!m_driver.isEmpty()) {
         QSqlDatabase db = QSqlDatabase::database(m_name, false);
         db.close();

@@ -58,6 +58,8 @@ public:
 Q_SIGNALS:
     void opened();
     void closed();
+    // The connection is about to close: statements prepared on it outside Qt SQL must go now.
+    void aboutToClose();
 
 private:
     enum class Batch

@@ -154,6 +154,11 @@ void ReportView::run(const QString &fromText, const QString &toText)
         m_query->setSql(sqlText(dialect, QStringLiteral("report")));
         m_dialect = dialect;
     }
+    if (conn != m_connectedTo) {
+        // SQLite refuses to close under a statement still prepared on it.
+        connect(conn, &TADOConnectionMSSQL::aboutToClose, m_query, &QueryDataset::releasePrepared);
+        m_connectedTo = conn;
+    }
     m_query->setConnection([conn] { return conn->database(); });
     m_query->setParameter(QStringLiteral("pDTStart"), fromText);
     m_query->setParameter(QStringLiteral("pDTStop"), toText);
@@ -163,6 +168,7 @@ void ReportView::run(const QString &fromText, const QString &toText)
         m_query->open();
     if (m_query->currentRow() >= 0)
         m_grid->focusSourceRow(m_query->currentRow());
+
 }
 
 QString ReportView::ReportPhotoFileName() const

@@ -70,6 +70,7 @@ private:
     Styles *m_styles;
     std::function<TADOConnectionMSSQL *()> m_connection;
     QString m_dialect;
+    TADOConnectionMSSQL *m_connectedTo = nullptr;
     int m_nonId = -1, m_regType = -1, m_nonIdCode = -1, m_logActName = -1, m_mix = -1, m_photo = -1;
 };
 

@@ -8,6 +8,7 @@
 // --rows N picks the range that ends at the minute of the newest registration and starts at the
 // minute of the N-th newest (default 100000).
 
+#include "CApiFetch.h"
 #include "ResourcesInit.h"
 
 #include <QCoreApplication>
@@ -108,40 +109,10 @@ int main(int argc, char **argv)
                 columns);
     std::vector<double> seconds;
     for (int run = 0; run < repeat; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        long long count = 0, bytes = 0, nulls = 0;
-        int rc;
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-            ++count;
-            for (int c = 0; c < columns; ++c) {
-                switch (sqlite3_column_type(st, c)) {
-                case SQLITE_INTEGER:
-                    bytes += sqlite3_column_int64(st, c) & 1;
-                    break;
-                case SQLITE_TEXT:
-                    sqlite3_column_text(st, c);
-                    bytes += sqlite3_column_bytes(st, c);
-                    break;
-                case SQLITE_BLOB:
-                    sqlite3_column_blob(st, c);
-                    bytes += sqlite3_column_bytes(st, c);
-                    break;
-                case SQLITE_NULL:
-                    ++nulls;
-                    break;
-                default:
-                    bytes += sqlite3_column_bytes(st, c);
-                }
-            }
-        }
-        if (rc != SQLITE_DONE)
-            fail("step", db);
-        sqlite3_reset(st);
-        const double s = timer.nsecsElapsed() / 1e9;
-        seconds.push_back(s);
+        const tarnwick::bench::CApiFetch f = tarnwick::bench::fetchAll(db, st);
+        seconds.push_back(f.seconds);
         std::printf("run %d: %lld rows, %lld bytes, %lld nulls, %.3f s, %.0f rows/s\n", run + 1,
-                    count, bytes, nulls, s, count / s);
+                    f.rows, f.bytes, f.nulls, f.seconds, f.rows / f.seconds);
     }
     std::sort(seconds.begin(), seconds.end());
     std::printf("median %.3f s\n", seconds[seconds.size() / 2]);

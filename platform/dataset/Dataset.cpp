@@ -83,7 +83,7 @@ void Dataset::setFields(const QList<FieldDef> &fields)
     endResetModel();
 }
 
-void Dataset::resetRecords(std::vector<QVariant> &&cells)
+void Dataset::resetRecords(QList<QVariant> &&cells)
 {
     beginResetModel();
     m_cells = std::move(cells);
@@ -91,6 +91,26 @@ void Dataset::resetRecords(std::vector<QVariant> &&cells)
     m_current = rows() > 0 ? 0 : -1;
     endResetModel();
     Q_EMIT opened();
+    Q_EMIT afterScroll();
+}
+
+void Dataset::beginRefill()
+{
+    beginResetModel();
+    m_cells.clear();
+    m_current = -1;
+}
+
+void Dataset::endRefill(bool ok)
+{
+    m_open = ok;
+    if (!ok) {
+        m_cells.clear();
+        m_cells.shrink_to_fit();
+    }
+    m_current = ok && rows() > 0 ? 0 : -1;
+    endResetModel();
+    Q_EMIT ok ? opened() : closed();
     Q_EMIT afterScroll();
 }
 
@@ -110,7 +130,7 @@ void Dataset::closeRecords()
 
 qint64 Dataset::approximateBytes() const
 {
-    qint64 bytes = qint64(m_cells.capacity() * sizeof(QVariant));
+    qint64 bytes = qint64(m_cells.capacity()) * qint64(sizeof(QVariant));
     for (const QVariant &v : m_cells) {
         switch (v.typeId()) {
         case QMetaType::QString: {

@@ -4,10 +4,11 @@
 #include <QList>
 #include <QString>
 #include <QVariant>
-#include <vector>
 
 namespace tarnwick {
 
+// DateTime values are the database's wall-clock times, without a zone: QDateTime with the UTC
+// time spec, whose fields are the stored ones.
 enum class FieldType { Text, Integer, Boolean, Float, DateTime, Blob };
 
 struct FieldDef
@@ -63,17 +64,24 @@ Q_SIGNALS:
 protected:
     void setFields(const QList<FieldDef> &fields);
     // Replaces every record (row-major cells, fields() columns per row), opens, first row current.
-    void resetRecords(std::vector<QVariant> &&cells);
+    void resetRecords(QList<QVariant> &&cells);
     void closeRecords();
-    std::vector<QVariant> &cells() { return m_cells; }
-    const std::vector<QVariant> &cells() const { return m_cells; }
+    // Refilling in place: the records are emptied (their memory kept for the new ones) inside a
+    // model reset; endRefill() opens the dataset with the first record current, or closes it
+    // when the refill failed.
+    void beginRefill();
+    void endRefill(bool ok);
+    QList<QVariant> &cells() { return m_cells; }
+    const QList<QVariant> &cells() const { return m_cells; }
     int rows() const { return m_fields.isEmpty() ? 0 : int(m_cells.size() / size_t(m_fields.size())); }
     void setOpenFlag(bool open) { m_open = open; }
     void setCurrentSilently(int row) { m_current = row; }
 
 private:
     QList<FieldDef> m_fields;
-    std::vector<QVariant> m_cells;
+    // Row-major, fields() cells per row. A QList because it grows by relocating its elements
+    // in place, which matters when a report fetches a hundred thousand rows.
+    QList<QVariant> m_cells;
     bool m_open = false;
     int m_current = -1;
 };

@@ -48,8 +48,8 @@ int MemDataset::appendRecord(const QVariantHash &values)
     const int row = rows();
     const int n = fieldCount();
     beginInsertRows({}, row, row);
-    std::vector<QVariant> &c = cells();
-    c.resize(c.size() + size_t(n));
+    QList<QVariant> &c = cells();
+    c.resize(c.size() + n);
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         const int f = fieldIndex(it.key());
         if (f < 0)
@@ -81,8 +81,7 @@ void MemDataset::removeFirst(int count)
         return;
     const int oldCurrent = currentRow();
     beginRemoveRows({}, 0, count - 1);
-    std::vector<QVariant> &c = cells();
-    c.erase(c.begin(), c.begin() + qsizetype(count) * fieldCount());
+    cells().remove(0, qsizetype(count) * fieldCount());
     endRemoveRows();
     if (oldCurrent >= 0) {
         const int moved = oldCurrent - count;

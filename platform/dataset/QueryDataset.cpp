@@ -1,10 +1,16 @@
 #include "QueryDataset.h"
 
 #include "Error.h"
+#include "ValueInterner.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <cstdio>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
+
+#include <sqlite3.h>
 
 namespace tarnwick {
 
@@ -16,11 +22,13 @@ QString providerMessage(const QSqlError &error)
     return db.isEmpty() ? error.text().trimmed() : db;
 }
 
-int digits(const QChar *p, int n)
+const QString closedConnection = QStringLiteral("Operation is not allowed when the object is closed.");
+
+int digits(const char *p, int n)
 {
     int v = 0;
     for (int i = 0; i < n; ++i) {
-        const int d = p[i].unicode() - '0';
+        const int d = p[i] - '0';
         if (d < 0 || d > 9)
             return -1;
         v = v * 10 + d;
@@ -28,40 +36,43 @@ int digits(const QChar *p, int n)
     return v;
 }
 
-// SQLite keeps date-times as text "yyyy-MM-dd HH:mm:ss[.zzz]"; the ODBC driver gives QDateTime.
-QDateTime toDateTime(const QVariant &v)
+// The database's date-times are wall-clock times without a zone. They are held as such (with
+// the UTC time spec, which only keeps the fields): turning each into local time would ask the
+// C library for the zone's rules once per row, the dearest part of a big report's fetch.
+QDateTime wallClock(const QDate &date, const QTime &time) { return QDateTime(date, time, Qt::UTC); }
+
+// SQLite keeps date-times as text "yyyy-MM-dd HH:mm:ss[.zzz]".
+QDateTime dateTimeFromText(const char *s, qsizetype n)
 {
-    if (v.typeId() == QMetaType::QDateTime)
-        return v.toDateTime();
-    const QString s = v.toString();
-    if (s.size() >= 19 && s[4] == u'-' && s[7] == u'-' && (s[10] == u' ' || s[10] == u'T') && s[13] == u':' &&
-        s[16] == u':') {
-        const QChar *p = s.constData();
-        const int y = digits(p, 4), mo = digits(p + 5, 2), d = digits(p + 8, 2);
-        const int h = digits(p + 11, 2), mi = digits(p + 14, 2), se = digits(p + 17, 2);
+    if (n >= 19 && s[4] == '-' && s[7] == '-' && (s[10] == ' ' || s[10] == 'T') && s[13] == ':' && s[16] == ':') {
+        const int y = digits(s, 4), mo = digits(s + 5, 2), d = digits(s + 8, 2);
+        const int h = digits(s + 11, 2), mi = digits(s + 14, 2), se = digits(s + 17, 2);
         int ms = 0;
-        if (s.size() > 20 && s[19] == u'.') {
-            const QString frac = QString(s.mid(20, 3) + QStringLiteral("00")).left(3);
-            ms = digits(frac.constData(), 3);
+        if (n > 20 && s[19] == '.') {
+            char frac[3] = {'0', '0', '0'};
+            for (qsizetype i = 0; i < 3 && 20 + i < n; ++i)
+                frac[i] = s[20 + i];
+            ms = std::max(0, digits(frac, 3));
         }
         const QDate date(y, mo, d);
-        const QTime time(h, mi, se, ms < 0 ? 0 : ms);
+        const QTime time(h, mi, se, ms);
         if (date.isValid() && time.isValid())
-            return QDateTime(date, time);
+            return wallClock(date, time);
     }
-    QDateTime parsed = QDateTime::fromString(s, Qt::ISODateWithMs);
+    const QString text = QString::fromUtf8(s, n);
+    QDateTime parsed = QDateTime::fromString(text, Qt::ISODateWithMs);
     if (!parsed.isValid())
-        parsed = QDateTime::fromString(s, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    return parsed;
+        parsed = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return parsed.isValid() ? wallClock(parsed.date(), parsed.time()) : parsed;
 }
 
-QVariant convert(const QVariant &v, FieldType type)
+QVariant convertQt(const QVariant &v, FieldType type, int field, ValueInterner &interner)
 {
     if (v.isNull())
         return {};
     switch (type) {
     case FieldType::Text:
-        return v.typeId() == QMetaType::QString ? v : QVariant(v.toString());
+        return interner.text(field, v.toString());
     case FieldType::Integer:
         return v.toInt();
     case FieldType::Boolean:
@@ -69,11 +80,16 @@ QVariant convert(const QVariant &v, FieldType type)
     case FieldType::Float:
         return v.toDouble();
     case FieldType::DateTime: {
-        const QDateTime dt = toDateTime(v);
+        if (v.typeId() == QMetaType::QDateTime) {
+            const QDateTime dt = v.toDateTime();
+            return wallClock(dt.date(), dt.time());
+        }
+        const QByteArray text = v.toString().toUtf8();
+        const QDateTime dt = dateTimeFromText(text.constData(), text.size());
         return dt.isValid() ? QVariant(dt) : QVariant();
     }
     case FieldType::Blob:
-        return v.toByteArray();
+        return interner.blob(field, v.toByteArray());
     }
     return v;
 }
@@ -82,12 +98,12 @@ QVariant convert(const QVariant &v, FieldType type)
 
 QueryDataset::QueryDataset(const QList<FieldDef> &fields, QObject *parent) : Dataset(parent) { setFields(fields); }
 
-QueryDataset::~QueryDataset() = default;
+QueryDataset::~QueryDataset() { finalizeSqlite(); }
 
 void QueryDataset::setSql(const QString &sql)
 {
     m_sql = sql;
-    m_query.reset();
+    releasePrepared();
 }
 
 void QueryDataset::setParameter(const QString &name, const QVariant &value)
@@ -113,19 +129,174 @@ void QueryDataset::requery()
     execute();
 }
 
-void QueryDataset::close()
+void QueryDataset::close() { closeRecords(); }
+
+void QueryDataset::releasePrepared()
 {
-    closeRecords();
+    m_query.reset();
+    m_preparedFor.clear();
+    finalizeSqlite();
+}
+
+void QueryDataset::finalizeSqlite()
+{
+    if (m_statement)
+        sqlite3_finalize(m_statement);
+    m_statement = nullptr;
+    m_statementDb = nullptr;
 }
 
 void QueryDataset::execute()
 {
     if (!m_connection)
-        throw Error(QStringLiteral("Operation is not allowed when the object is closed."));
+        throw Error(closedConnection);
     QSqlDatabase db = m_connection();
     if (!db.isValid() || !db.isOpen())
-        throw Error(QStringLiteral("Operation is not allowed when the object is closed."));
+        throw Error(closedConnection);
 
+    sqlite3 *handle = nullptr;
+    if (db.driverName() == QLatin1String("QSQLITE")) {
+        const QVariant h = db.driver()->handle();
+        if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
+            handle = *static_cast<sqlite3 *const *>(h.constData());
+    }
+
+    // The new records go where the old ones were: their memory is reused for a re-run.
+    beginRefill();
+    try {
+        if (handle)
+            fetchSqlite(handle, cells());
+        else
+            fetchQt(db, cells());
+        // Calculated fields are computed on the fetched records before anyone sees them.
+        if (m_calc) {
+            const int n = rows();
+            for (int r = 0; r < n; ++r)
+                m_calc(*this, r);
+        }
+    } catch (...) {
+        endRefill(false);
+        throw;
+    }
+    endRefill(true);
+}
+
+void QueryDataset::fetchSqlite(sqlite3 *handle, QList<QVariant> &out)
+{
+    if (m_statement && m_statementDb != handle)
+        finalizeSqlite();
+    if (!m_statement) {
+        const QByteArray sql = m_sql.toUtf8();
+        if (sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &m_statement, nullptr) != SQLITE_OK) {
+            const QString message = QString::fromUtf8(sqlite3_errmsg(handle));
+            finalizeSqlite();
+            throw Error(message);
+        }
+        m_statementDb = handle;
+    }
+    sqlite3_stmt *st = m_statement;
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    for (auto it = m_params.cbegin(); it != m_params.cend(); ++it) {
+        const int index = sqlite3_bind_parameter_index(st, it.key().toUtf8().constData());
+        if (index == 0)
+            continue;
+        const QVariant &v = it.value();
+        int rc = SQLITE_OK;
+        if (v.isNull()) {
+            rc = sqlite3_bind_null(st, index);
+        } else {
+            switch (v.typeId()) {
+            case QMetaType::Int:
+            case QMetaType::LongLong:
+            case QMetaType::UInt:
+            case QMetaType::Bool:
+                rc = sqlite3_bind_int64(st, index, v.toLongLong());
+                break;
+            case QMetaType::Double:
+                rc = sqlite3_bind_double(st, index, v.toDouble());
+                break;
+            case QMetaType::QByteArray: {
+                const QByteArray b = v.toByteArray();
+                rc = sqlite3_bind_blob(st, index, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+                break;
+            }
+            default: {
+                const QByteArray t = v.toString().toUtf8();
+                rc = sqlite3_bind_text(st, index, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+                break;
+            }
+            }
+        }
+        if (rc != SQLITE_OK)
+            throw Error(QString::fromUtf8(sqlite3_errmsg(handle)));
+    }
+
+    const QList<FieldDef> &defs = fields();
+    const size_t width = size_t(defs.size());
+    std::vector<int> column(width, -1);
+    const int columns = sqlite3_column_count(st);
+    for (size_t f = 0; f < width; ++f) {
+        if (defs[int(f)].calculated)
+            continue;
+        for (int c = 0; c < columns; ++c) {
+            if (defs[int(f)].name.compare(QString::fromUtf8(sqlite3_column_name(st, c)), Qt::CaseInsensitive) == 0) {
+                column[f] = c;
+                break;
+            }
+        }
+        if (column[f] < 0)
+            throw Error(QStringLiteral("Field '%1' not found").arg(defs[int(f)].name));
+    }
+
+    ValueInterner interner{int(width)};
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        const qsizetype base = out.size();
+        out.resize(base + qsizetype(width));
+        for (size_t f = 0; f < width; ++f) {
+            const int c = column[f];
+            if (c < 0 || sqlite3_column_type(st, c) == SQLITE_NULL)
+                continue;
+            QVariant &cell = out[base + f];
+            switch (defs[int(f)].type) {
+            case FieldType::Text: {
+                const char *t = reinterpret_cast<const char *>(sqlite3_column_text(st, c));
+                cell = interner.text(int(f), t, sqlite3_column_bytes(st, c));
+                break;
+            }
+            case FieldType::Integer:
+                cell = int(sqlite3_column_int64(st, c));
+                break;
+            case FieldType::Boolean:
+                cell = sqlite3_column_int64(st, c) != 0;
+                break;
+            case FieldType::Float:
+                cell = sqlite3_column_double(st, c);
+                break;
+            case FieldType::DateTime: {
+                const char *t = reinterpret_cast<const char *>(sqlite3_column_text(st, c));
+                const QDateTime dt = dateTimeFromText(t, sqlite3_column_bytes(st, c));
+                if (dt.isValid())
+                    cell = dt;
+                break;
+            }
+            case FieldType::Blob: {
+                const char *b = static_cast<const char *>(sqlite3_column_blob(st, c));
+                cell = interner.blob(int(f), b, sqlite3_column_bytes(st, c));
+                break;
+            }
+            }
+        }
+    }
+    const QString failure = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(handle));
+    sqlite3_reset(st); // keeps nothing of the result, and no read lock, once fetched
+    if (!failure.isEmpty())
+        throw Error(failure);
+}
+
+void QueryDataset::fetchQt(QSqlDatabase &db, QList<QVariant> &out)
+{
     auto prepare = [&] {
         m_query = std::make_unique<QSqlQuery>(db);
         m_query->setForwardOnly(true);
@@ -159,48 +330,31 @@ void QueryDataset::execute()
 
     const QList<FieldDef> &defs = fields();
     const QSqlRecord record = m_query->record();
-    std::vector<int> column(size_t(defs.size()), -1);
-    for (int f = 0; f < defs.size(); ++f) {
-        if (defs[f].calculated)
+    const size_t width = size_t(defs.size());
+    std::vector<int> column(width, -1);
+    for (size_t f = 0; f < width; ++f) {
+        if (defs[int(f)].calculated)
             continue;
-        column[size_t(f)] = record.indexOf(defs[f].name);
-        if (column[size_t(f)] < 0) {
+        column[f] = record.indexOf(defs[int(f)].name);
+        if (column[f] < 0) {
             m_query->finish();
-            throw Error(QStringLiteral("Field '%1' not found").arg(defs[f].name));
+            throw Error(QStringLiteral("Field '%1' not found").arg(defs[int(f)].name));
         }
     }
 
-    std::vector<QVariant> rowsData;
-    const size_t width = size_t(defs.size());
+    ValueInterner interner{int(width)};
     while (m_query->next()) {
-        const size_t base = rowsData.size();
-        rowsData.resize(base + width);
+        const qsizetype base = out.size();
+        out.resize(base + qsizetype(width));
         for (size_t f = 0; f < width; ++f) {
             if (column[f] >= 0)
-                rowsData[base + f] = convert(m_query->value(column[f]), defs[int(f)].type);
+                out[base + f] = convertQt(m_query->value(column[f]), defs[int(f)].type, int(f), interner);
         }
     }
     const QSqlError fetchError = m_query->lastError();
     m_query->finish();
     if (fetchError.isValid() && fetchError.type() != QSqlError::NoError)
         throw Error(providerMessage(fetchError));
-
-    // Calculated fields are computed on the fetched records before anyone sees them.
-    std::swap(cells(), rowsData);
-    const int n = rows();
-    try {
-        if (m_calc) {
-            for (int r = 0; r < n; ++r)
-                m_calc(*this, r);
-        }
-    } catch (...) {
-        std::swap(cells(), rowsData);
-        closeRecords();
-        throw;
-    }
-    std::vector<QVariant> ready;
-    std::swap(cells(), ready);
-    resetRecords(std::move(ready));
 }
 
 } // namespace tarnwick

@@ -7,11 +7,15 @@
 #include <functional>
 #include <memory>
 
+struct sqlite3;
+struct sqlite3_stmt;
+
 namespace tarnwick {
 
 // A read-only parameterised query whose whole result is fetched into memory. It is prepared once
 // and re-executed with new parameter values; calculated fields are computed per record after
-// fetching.
+// fetching. On the embedded database the statement runs on SQLite itself, which reads texts
+// without a detour through UTF-16; elsewhere through Qt SQL.
 class QueryDataset : public Dataset
 {
     Q_OBJECT
@@ -37,8 +41,15 @@ public:
     void requery(); // executes again with the current parameter values, first record current
     void close();
 
+    // Lets go of the prepared statement; the next open prepares it again. Called before the
+    // connection closes, which a statement still prepared on it would keep from closing.
+    void releasePrepared();
+
 private:
     void execute();
+    void fetchQt(QSqlDatabase &db, QList<QVariant> &out);
+    void fetchSqlite(sqlite3 *handle, QList<QVariant> &out);
+    void finalizeSqlite();
 
     std::function<QSqlDatabase()> m_connection;
     QString m_sql;
@@ -46,6 +57,8 @@ private:
     CalcFields m_calc;
     std::unique_ptr<QSqlQuery> m_query;
     QString m_preparedFor; // connection name the query was prepared on
+    sqlite3_stmt *m_statement = nullptr;
+    sqlite3 *m_statementDb = nullptr;
 };
 
 } // namespace tarnwick
