@@ -10,7 +10,9 @@
 #include "GroupPanel.h"
 
 #include <QAbstractItemModel>
+#include <QApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QScrollBar>
@@ -64,9 +66,27 @@ DataGrid::DataGrid(QWidget *parent) : QWidget(parent), m_index(std::make_unique<
 
 DataGrid::~DataGrid()
 {
-    // The tree view and its model go before the index they read.
+    // Everything that reads the index goes before it: the popup and the chooser (top-level
+    // windows that may still be open) and the tree view.
+    if (m_dragColumn >= 0)
+        qApp->removeEventFilter(this);
+    delete m_filterPopup;
+    m_filterPopup = nullptr;
+    delete m_chooser;
+    m_chooser = nullptr;
     delete m_view;
     m_view = nullptr;
+}
+
+bool DataGrid::eventFilter(QObject *watched, QEvent *event)
+{
+    // Escape during a column drag drops nothing; the source widget's release then finds no drag.
+    if (m_dragColumn >= 0 && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        cancelColumnDrag();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QString DataGrid::viewName() const
@@ -1034,6 +1054,8 @@ void DataGrid::startColumnDrag(DragSource source, int column, const QPoint &glob
 {
     if (column < 0 || size_t(column) >= m_columns.size())
         return;
+    if (m_dragColumn < 0)
+        qApp->installEventFilter(this);
     m_dragColumn = column;
     m_dragSource = source;
     if (!m_dragLabel) {
@@ -1081,6 +1103,8 @@ void DataGrid::moveColumnDrag(const QPoint &globalPos)
 
 void DataGrid::cancelColumnDrag()
 {
+    if (m_dragColumn >= 0)
+        qApp->removeEventFilter(this);
     m_dragColumn = -1;
     if (m_dragLabel)
         m_dragLabel->hide();

@@ -632,6 +632,24 @@ void TestDataGrid::dragHeaderOntoGroupPanel()
     dragHeader(grid, "colWhen", header->viewport(), QPoint(2, header->height() / 2));
     QCOMPARE(grid.visibleColumns(), (QStringList{"colWhen", "colId"}));
 
+    // Escape during a drag drops nothing.
+    {
+        const int li = grid.columnIndex("colId");
+        QWidget *vp = header->viewport();
+        const QPoint start(header->sectionViewportPosition(li) + 10, header->height() / 2);
+        const QPoint end = centreOf(vp, panel);
+        QTest::mousePress(vp, Qt::LeftButton, {}, start);
+        QTest::mouseMove(vp, (start + end) / 2);
+        QTest::mouseMove(vp, end);
+        QWidget *image = grid.findChild<QWidget *>("columnDragImage");
+        QVERIFY(image && image->isVisible()); // the floating caption follows the mouse
+        QTest::keyClick(grid.view(), Qt::Key_Escape);
+        QVERIFY(!image->isVisible());
+        QTest::mouseRelease(vp, Qt::LeftButton, {}, end);
+        QCOMPARE(grid.groupedColumns(), (QStringList{"colName", "colTeam"}));
+        QVERIFY(grid.isColumnVisible("colId"));
+    }
+
     // A click on a header sorts by it; on the filter button it opens the popup instead.
     const int id = grid.columnIndex("colId");
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
