@@ -2,7 +2,7 @@
 
 #include "ui_uAlertForm.h"
 
-#include "DelphiDateTimeFormat.h"
+#include "TextDateTimeFormat.h"
 #include "Error.h"
 #include "FormStorage.h"
 #include "MessageBoxes.h"
@@ -52,7 +52,7 @@ QLabel *TfAlert::lblClient() const
 
 void TfAlert::ShowAlert(const QString &title, const QString &text, const QDateTime &when)
 {
-    const QString time = formatDelphiDateTime(when, i18n::tr("dd.mm.yyyy. hh:nn:ss"));
+    const QString time = formatTextDateTime(when, i18n::tr("dd.mm.yyyy. hh:nn:ss"));
     ui->lblTop->setText(time + QStringLiteral(" - ") + title);
     ui->lblClient->setText(text);
     show();

@@ -1,4 +1,4 @@
-#include "DelphiDateTimeFormat.h"
+#include "TextDateTimeFormat.h"
 #include "EventClass.h"
 #include "EventReaction.h"
 #include "FormStorage.h"
@@ -337,7 +337,7 @@ void TestAlertWindow::dateFormats()
     QFETCH(QString, format);
     QFETCH(QString, expected);
     QLocale::setDefault(QLocale::c());
-    QCOMPARE(formatDelphiDateTime(whenA, format), expected);
+    QCOMPARE(formatTextDateTime(whenA, format), expected);
 }
 
 QTEST_MAIN(TestAlertWindow)

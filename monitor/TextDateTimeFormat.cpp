@@ -1,4 +1,4 @@
-#include "DelphiDateTimeFormat.h"
+#include "TextDateTimeFormat.h"
 
 #include <QLocale>
 
@@ -58,7 +58,7 @@ qsizetype runLength(const QString &s, qsizetype from)
 
 } // namespace
 
-QString qtFormatOfDelphiFormat(const QString &format)
+QString qtFormatOfTextFormat(const QString &format)
 {
     const bool twelveHour = format.contains(QLatin1String("am/pm"), Qt::CaseInsensitive);
     QtFormatWriter out;
@@ -122,9 +122,9 @@ QString qtFormatOfDelphiFormat(const QString &format)
     return out.finish();
 }
 
-QString formatDelphiDateTime(const QDateTime &when, const QString &format)
+QString formatTextDateTime(const QDateTime &when, const QString &format)
 {
-    return QLocale().toString(when, qtFormatOfDelphiFormat(format));
+    return QLocale().toString(when, qtFormatOfTextFormat(format));
 }
 
 } // namespace tarnwick
