@@ -65,7 +65,12 @@ TfTarnwick::TfTarnwick(RegistryStore *store, QString *languageCode, QWidget *par
     m_storForm->setAfterRestore([this] {
         // The connection prompt is modal: it runs once the window is on screen.
         QTimer::singleShot(0, this, [this] {
-            storFormRestorePlacement();
+            try {
+                storFormRestorePlacement();
+            } catch (const std::exception &e) {
+                // The stored database could not be opened: the window goes on without one.
+                MessageBoxes::showGeneralError(messageOf(e));
+            }
             Q_EMIT firstShowDone();
         });
     });

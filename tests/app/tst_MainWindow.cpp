@@ -34,6 +34,7 @@ private Q_SLOTS:
     void firstStartPromptsForDatabase();
     void cancellingTheFirstPromptEnds();
     void storedStringOpensWithoutPrompt();
+    void storedStringThatFailsShowsOneBox();
     void reportViewAtStart();
     void menusAndShortcuts();
     void statusBarShowsLongHint();
@@ -139,6 +140,23 @@ std::unique_ptr<TfTarnwick> TestMainWindow::makeWindow()
 {
     auto w = std::make_unique<TfTarnwick>(m_store.get(), &m_language);
     return w;
+}
+
+void TestMainWindow::storedStringThatFailsShowsOneBox()
+{
+    const QString missing = m_dir->filePath(QStringLiteral("gone.db"));
+    m_store->setValue(QStringLiteral("fTarnwick"), QStringLiteral("ConnectionString"),
+                      RegValue::string(QStringLiteral("Provider=SQLite;Data Source=") + missing));
+    auto w = makeWindow();
+    QSignalSpy done(w.get(), &TfTarnwick::firstShowDone);
+    w->showFirstTime();
+    QVERIFY(done.wait());
+    QCOMPARE(m_prompts, 0);
+    QCOMPARE(m_boxes.size(), 1);
+    QVERIFY2(m_boxes[0].startsWith(QStringLiteral("Tarnwick|")) && m_boxes[0].contains(missing), qPrintable(m_boxes[0]));
+    QVERIFY(w->isVisible());
+    QVERIFY(!w->dataModule()->connMain->isOpen());
+    QVERIFY(!QFile::exists(missing)); // nothing created in its place
 }
 
 void TestMainWindow::reportViewAtStart()
