@@ -8,6 +8,7 @@
 #include <QAbstractListModel>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QListView>
 #include <QPushButton>
 #include <QScreen>
@@ -98,8 +99,7 @@ FilterPopup::FilterPopup(DataGrid *grid)
     layout->addWidget(m_list);
     connect(m_list, &QListView::clicked, this,
             [this](const QModelIndex &i) { toggleRow(i.row()); });
-    connect(m_list, &QListView::activated, this,
-            [this](const QModelIndex &i) { toggleRow(i.row()); });
+    m_list->installEventFilter(this);
     connect(m_all, &QPushButton::clicked, this, [this] { setAll(true); });
     connect(m_none, &QPushButton::clicked, this, [this] { setAll(false); });
 }
@@ -138,6 +138,20 @@ void FilterPopup::openFor(int column, const QPoint &globalPos)
     move(at);
     show();
     m_list->setFocus();
+}
+
+// Space or Enter ticks the current value, as a click does.
+bool FilterPopup::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) &&
+            m_list->currentIndex().isValid()) {
+            toggleRow(m_list->currentIndex().row());
+            return true;
+        }
+    }
+    return QFrame::eventFilter(watched, event);
 }
 
 void FilterPopup::toggleRow(int row)
