@@ -340,10 +340,16 @@ void GridIndex::invalidate()
 
 void GridIndex::invalidateColumn(int sourceColumn)
 {
-    rememberExpanded();
+    // Only a grouping column's values name the groups; other columns can go without touching
+    // the tree the view shows until the next rebuild.
+    const bool grouping = std::find(m_groupColumns.begin(), m_groupColumns.end(), sourceColumn) !=
+                          m_groupColumns.end();
+    if (grouping)
+        rememberExpanded();
     if (sourceColumn >= 0 && size_t(sourceColumn) < m_values.size())
         m_values[size_t(sourceColumn)].clear();
-    m_stale = true;
+    if (grouping)
+        m_stale = true;
 }
 
 // Keeps the expanded groups by their values, so a re-sort or new data leave them open. Taken

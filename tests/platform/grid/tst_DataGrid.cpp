@@ -228,6 +228,9 @@ void TestDataGrid::groupRows()
     QCOMPARE(tree->index(1, 0).data().toString(), QString("Tim: A (3)"));
     QCOMPARE(tree->index(2, 0).data().toString(), QString("Tim: B (3)"));
     QCOMPARE(tree->rowCount(tree->index(1, 0)), 3);
+    model.setData(model.index(0, 3), at("2025-01-01T00:00:00")); // not a key: no re-grouping
+    QCoreApplication::processEvents();
+    QCOMPARE(tree->index(1, 0).data().toString(), QString("Tim: A (3)"));
 
     // A second level under the first, and the reversed order of the first level.
     grid.groupBy("colName");
