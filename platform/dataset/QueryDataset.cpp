@@ -256,34 +256,39 @@ void QueryDataset::fetchSqlite(sqlite3 *handle, QList<QVariant> &out)
         out.resize(base + qsizetype(width));
         for (size_t f = 0; f < width; ++f) {
             const int c = column[f];
-            if (c < 0 || sqlite3_column_type(st, c) == SQLITE_NULL)
+            if (c < 0)
                 continue;
-            QVariant &cell = out[base + f];
+            // One call into the statement per cell; the value's own accessors take no lock, which
+            // is sound because the connection is used by this thread alone.
+            sqlite3_value *v = sqlite3_column_value(st, c);
+            if (sqlite3_value_type(v) == SQLITE_NULL)
+                continue;
+            QVariant &cell = out[base + qsizetype(f)];
             switch (defs[int(f)].type) {
             case FieldType::Text: {
-                const char *t = reinterpret_cast<const char *>(sqlite3_column_text(st, c));
-                cell = interner.text(int(f), t, sqlite3_column_bytes(st, c));
+                const char *t = reinterpret_cast<const char *>(sqlite3_value_text(v));
+                cell = interner.text(int(f), t, sqlite3_value_bytes(v));
                 break;
             }
             case FieldType::Integer:
-                cell = int(sqlite3_column_int64(st, c));
+                cell = int(sqlite3_value_int64(v));
                 break;
             case FieldType::Boolean:
-                cell = sqlite3_column_int64(st, c) != 0;
+                cell = sqlite3_value_int64(v) != 0;
                 break;
             case FieldType::Float:
-                cell = sqlite3_column_double(st, c);
+                cell = sqlite3_value_double(v);
                 break;
             case FieldType::DateTime: {
-                const char *t = reinterpret_cast<const char *>(sqlite3_column_text(st, c));
-                const QDateTime dt = dateTimeFromText(t, sqlite3_column_bytes(st, c));
+                const char *t = reinterpret_cast<const char *>(sqlite3_value_text(v));
+                const QDateTime dt = dateTimeFromText(t, sqlite3_value_bytes(v));
                 if (dt.isValid())
                     cell = dt;
                 break;
             }
             case FieldType::Blob: {
-                const char *b = static_cast<const char *>(sqlite3_column_blob(st, c));
-                cell = interner.blob(int(f), b, sqlite3_column_bytes(st, c));
+                const char *b = static_cast<const char *>(sqlite3_value_blob(v));
+                cell = interner.blob(int(f), b, sqlite3_value_bytes(v));
                 break;
             }
             }
