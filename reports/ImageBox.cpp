@@ -20,8 +20,9 @@ void ImageBox::paintEvent(QPaintEvent *)
         painter.fillRect(rect(), palette().window());
     if (m_image.isNull())
         return;
+    // From the top-left corner, where the holder's photo is laid over it.
     const QSize fitted = m_image.size().scaled(size(), Qt::KeepAspectRatio);
-    const QRect target(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
+    const QRect target(QPoint(0, 0), fitted);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(target, m_image);
 }

@@ -5,8 +5,9 @@
 
 namespace tarnwick {
 
-// A picture shown inside the widget, scaled to fit and keeping its proportions, on the widget's
-// own background (which the owner sets). Double-clicking it is reported.
+// A picture shown inside the widget from its top-left corner, scaled to fit and keeping its
+// proportions, on the widget's own background (which the owner sets). Double-clicking it is
+// reported.
 class ImageBox : public QWidget
 {
     Q_OBJECT
