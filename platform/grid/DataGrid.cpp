@@ -219,12 +219,26 @@ void DataGrid::setColumns(const QList<GridColumn> &columns)
         m_columns.push_back(c);
     }
     m_columnsDeclared = true;
+    adoptColumnGrouping();
+    m_filters.clear();
+    resolveSourceColumns();
+    applyColumnsToView();
+    markDirty();
+}
+
+void DataGrid::adoptColumnGrouping()
+{
     std::vector<std::pair<int, int>> grouped;
     for (int i = 0; i < int(m_columns.size()); ++i) {
         GridColumn &s = m_columns[size_t(i)].state;
         if (s.groupIndex >= 0) {
             grouped.push_back({s.groupIndex, i});
-            s.visible = false;
+            if (s.visible) {
+                // A grouped column is never in the header; what it showed is the state to
+                // return to when it is ungrouped.
+                s.visibleBeforeGrouping = true;
+                s.visible = false;
+            }
             if (s.sort == SortDirection::None)
                 s.sort = SortDirection::Ascending;
         }
@@ -236,10 +250,6 @@ void DataGrid::setColumns(const QList<GridColumn> &columns)
     for (int l = 0; l < int(m_groups.size()); ++l)
         m_columns[size_t(m_groups[size_t(l)])].state.groupIndex = l;
     renumberSorts();
-    m_filters.clear();
-    resolveSourceColumns();
-    applyColumnsToView();
-    markDirty();
 }
 
 void DataGrid::resolveSourceColumns()

@@ -207,6 +207,9 @@ private:
     void setVisibleInternal(int column, bool visible);
     void setGroupingInternal(std::vector<int> groups);
     void renumberSorts();
+    // The grouping that the columns' states name: levels numbered, grouped columns out of the
+    // header, sorted ascending unless they say otherwise.
+    void adoptColumnGrouping();
 
     // Index and view.
     void markDirty();

@@ -158,28 +158,7 @@ void DataGrid::restoreLayout(const RegistryStore &store, const QString &key)
             m_header->moveSection(from, target);
     }
 
-    std::vector<std::pair<int, int>> grouped;
-    for (int i = 0; i < n; ++i) {
-        GridColumn &s = m_columns[size_t(i)].state;
-        if (s.groupIndex >= 0) {
-            grouped.push_back({s.groupIndex, i});
-            if (s.visible) {
-                // A grouped column is never in the header; keep what the store said as the
-                // state to return to.
-                s.visibleBeforeGrouping = true;
-                s.visible = false;
-            }
-            if (s.sort == SortDirection::None)
-                s.sort = SortDirection::Ascending;
-        }
-    }
-    std::sort(grouped.begin(), grouped.end());
-    m_groups.clear();
-    for (const auto &g : grouped)
-        m_groups.push_back(g.second);
-    for (int l = 0; l < int(m_groups.size()); ++l)
-        m_columns[size_t(m_groups[size_t(l)])].state.groupIndex = l;
-    renumberSorts();
+    adoptColumnGrouping();
     for (int i = 0; i < n; ++i)
         m_tree->setAlignment(i, m_columns[size_t(i)].state.alignment);
     syncHeaderVisibility();
