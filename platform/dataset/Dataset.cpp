@@ -2,8 +2,6 @@
 
 #include "Error.h"
 
-#include <QByteArray>
-#include <QDateTime>
 
 namespace tarnwick {
 
@@ -46,7 +44,7 @@ QVariant Dataset::value(int row, int field) const
 {
     if (row < 0 || row >= rows() || field < 0 || field >= m_fields.size())
         return {};
-    return m_cells[size_t(row) * size_t(m_fields.size()) + size_t(field)];
+    return storedValue(row, field);
 }
 
 QVariant Dataset::value(int row, const QString &field) const { return value(row, fieldIndex(field)); }
@@ -77,79 +75,44 @@ void Dataset::setFields(const QList<FieldDef> &fields)
 {
     beginResetModel();
     m_fields = fields;
-    m_cells.clear();
+    dropRecords(true);
     m_open = false;
     m_current = -1;
     endResetModel();
 }
 
-void Dataset::resetRecords(QList<QVariant> &&cells)
-{
-    beginResetModel();
-    m_cells = std::move(cells);
-    m_open = true;
-    m_current = rows() > 0 ? 0 : -1;
-    endResetModel();
-    Q_EMIT opened();
-    Q_EMIT afterScroll();
-}
-
 void Dataset::beginRefill()
 {
     beginResetModel();
-    m_cells.clear();
+    dropRecords(false);
     m_current = -1;
 }
 
 void Dataset::endRefill(bool ok)
 {
     m_open = ok;
-    if (!ok) {
-        m_cells.clear();
-        m_cells.shrink_to_fit();
-    }
+    if (!ok)
+        dropRecords(true);
     m_current = ok && rows() > 0 ? 0 : -1;
     endResetModel();
-    Q_EMIT ok ? opened() : closed();
+    if (ok)
+        Q_EMIT opened();
+    else
+        Q_EMIT closed();
     Q_EMIT afterScroll();
 }
 
 void Dataset::closeRecords()
 {
-    if (!m_open && m_cells.empty())
+    if (!m_open && rows() == 0)
         return;
     beginResetModel();
-    m_cells.clear();
-    m_cells.shrink_to_fit();
+    dropRecords(true);
     m_open = false;
     m_current = -1;
     endResetModel();
     Q_EMIT closed();
     Q_EMIT afterScroll();
-}
-
-qint64 Dataset::approximateBytes() const
-{
-    qint64 bytes = qint64(m_cells.capacity()) * qint64(sizeof(QVariant));
-    for (const QVariant &v : m_cells) {
-        switch (v.typeId()) {
-        case QMetaType::QString: {
-            const QString s = v.toString();
-            // A shared text is counted once per distinct buffer only roughly; count it fully.
-            bytes += qint64(s.capacity()) * 2 + 24;
-            break;
-        }
-        case QMetaType::QByteArray:
-            bytes += v.toByteArray().capacity() + 24;
-            break;
-        case QMetaType::QDateTime:
-            bytes += 16;
-            break;
-        default:
-            break;
-        }
-    }
-    return bytes;
 }
 
 } // namespace tarnwick

@@ -53,7 +53,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
     // Approximate heap bytes held by the records (for the benchmarks' memory figures).
-    qint64 approximateBytes() const;
+    qint64 approximateBytes() const { return storedBytes(); }
 
 Q_SIGNALS:
     // The current record changed, also when opening or re-executing made the first one current.
@@ -63,25 +63,23 @@ Q_SIGNALS:
 
 protected:
     void setFields(const QList<FieldDef> &fields);
-    // Replaces every record (row-major cells, fields() columns per row), opens, first row current.
-    void resetRecords(QList<QVariant> &&cells);
-    void closeRecords();
-    // Refilling in place: the records are emptied (their memory kept for the new ones) inside a
-    // model reset; endRefill() opens the dataset with the first record current, or closes it
-    // when the refill failed.
+    // Refilling in place: the records are emptied inside a model reset; endRefill() opens the
+    // dataset with the first record current, or closes it when the refill failed.
     void beginRefill();
     void endRefill(bool ok);
-    QList<QVariant> &cells() { return m_cells; }
-    const QList<QVariant> &cells() const { return m_cells; }
-    int rows() const { return m_fields.isEmpty() ? 0 : int(m_cells.size() / size_t(m_fields.size())); }
-    void setOpenFlag(bool open) { m_open = open; }
+    void closeRecords();
+    int rows() const { return storedRows(); }
     void setCurrentSilently(int row) { m_current = row; }
+
+    // Where the records are kept is the subclass's business.
+    virtual int storedRows() const = 0;
+    virtual QVariant storedValue(int row, int field) const = 0;
+    // Drops every record; releaseMemory gives the storage back instead of keeping it for reuse.
+    virtual void dropRecords(bool releaseMemory) = 0;
+    virtual qint64 storedBytes() const = 0;
 
 private:
     QList<FieldDef> m_fields;
-    // Row-major, fields() cells per row. A QList because it grows by relocating its elements
-    // in place, which matters when a report fetches a hundred thousand rows.
-    QList<QVariant> m_cells;
     bool m_open = false;
     int m_current = -1;
 };

@@ -10,8 +10,32 @@ MemDataset::MemDataset(const QList<FieldDef> &fields, QObject *parent) : Dataset
 
 void MemDataset::open()
 {
-    if (!isOpen())
-        resetRecords({});
+    if (isOpen())
+        return;
+    beginRefill();
+    endRefill(true);
+}
+
+int MemDataset::storedRows() const
+{
+    return fieldCount() == 0 ? 0 : int(m_cells.size() / fieldCount());
+}
+
+QVariant MemDataset::storedValue(int row, int field) const
+{
+    return m_cells[qsizetype(row) * fieldCount() + field];
+}
+
+void MemDataset::dropRecords(bool releaseMemory)
+{
+    m_cells.clear();
+    if (releaseMemory)
+        m_cells.squeeze();
+}
+
+qint64 MemDataset::storedBytes() const
+{
+    return qint64(m_cells.capacity()) * qint64(sizeof(QVariant));
 }
 
 void MemDataset::close() { closeRecords(); }
@@ -48,13 +72,13 @@ int MemDataset::appendRecord(const QVariantHash &values)
     const int row = rows();
     const int n = fieldCount();
     beginInsertRows({}, row, row);
-    QList<QVariant> &c = cells();
+    QList<QVariant> &c = m_cells;
     c.resize(c.size() + n);
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         const int f = fieldIndex(it.key());
         if (f < 0)
             throw Error(QStringLiteral("Field '%1' not found").arg(it.key()));
-        c[size_t(row) * size_t(n) + size_t(f)] = fitted(f, it.value());
+        c[qsizetype(row) * n + f] = fitted(f, it.value());
     }
     endInsertRows();
     return row;
@@ -68,7 +92,7 @@ void MemDataset::setValue(int row, const QString &field, const QVariant &value)
         throw Error(QStringLiteral("Field '%1' not found").arg(field));
     if (row < 0 || row >= rows())
         throw Error(QStringLiteral("Record %1 does not exist").arg(row));
-    cells()[size_t(row) * size_t(fieldCount()) + size_t(f)] = fitted(f, value);
+    m_cells[qsizetype(row) * fieldCount() + f] = fitted(f, value);
     const QModelIndex i = index(row, f);
     Q_EMIT dataChanged(i, i);
 }
@@ -81,7 +105,7 @@ void MemDataset::removeFirst(int count)
         return;
     const int oldCurrent = currentRow();
     beginRemoveRows({}, 0, count - 1);
-    cells().remove(0, qsizetype(count) * fieldCount());
+    m_cells.remove(0, qsizetype(count) * fieldCount());
     endRemoveRows();
     if (oldCurrent >= 0) {
         const int moved = oldCurrent - count;

@@ -21,8 +21,17 @@ public:
     // Removes the oldest records.
     void removeFirst(int count);
 
+protected:
+    int storedRows() const override;
+    QVariant storedValue(int row, int field) const override;
+    void dropRecords(bool releaseMemory) override;
+    qint64 storedBytes() const override;
+
 private:
     QVariant fitted(int field, const QVariant &value) const;
+
+    // Row-major, fieldCount() cells per row; the list is short (it is trimmed as it grows).
+    QList<QVariant> m_cells;
 };
 
 } // namespace tarnwick

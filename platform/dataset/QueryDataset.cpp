@@ -1,7 +1,6 @@
 #include "QueryDataset.h"
 
 #include "Error.h"
-#include "ValueInterner.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -66,34 +65,6 @@ QDateTime dateTimeFromText(const char *s, qsizetype n)
     return parsed.isValid() ? wallClock(parsed.date(), parsed.time()) : parsed;
 }
 
-QVariant convertQt(const QVariant &v, FieldType type, int field, ValueInterner &interner)
-{
-    if (v.isNull())
-        return {};
-    switch (type) {
-    case FieldType::Text:
-        return interner.text(field, v.toString());
-    case FieldType::Integer:
-        return v.toInt();
-    case FieldType::Boolean:
-        return v.toBool();
-    case FieldType::Float:
-        return v.toDouble();
-    case FieldType::DateTime: {
-        if (v.typeId() == QMetaType::QDateTime) {
-            const QDateTime dt = v.toDateTime();
-            return wallClock(dt.date(), dt.time());
-        }
-        const QByteArray text = v.toString().toUtf8();
-        const QDateTime dt = dateTimeFromText(text.constData(), text.size());
-        return dt.isValid() ? QVariant(dt) : QVariant();
-    }
-    case FieldType::Blob:
-        return interner.blob(field, v.toByteArray());
-    }
-    return v;
-}
-
 } // namespace
 
 QueryDataset::QueryDataset(const QList<FieldDef> &fields, QObject *parent) : Dataset(parent) { setFields(fields); }
@@ -111,9 +82,13 @@ void QueryDataset::setParameter(const QString &name, const QVariant &value)
     m_params.insert(name.startsWith(u':') ? name : u':' + name, value);
 }
 
-void QueryDataset::setCalculated(int row, int field, const QVariant &value)
+void QueryDataset::setCalculated(int row, int field, const QVariant &value) { m_records.set(row, field, value); }
+
+void QueryDataset::dropRecords(bool releaseMemory)
 {
-    cells()[size_t(row) * size_t(fieldCount()) + size_t(field)] = value;
+    if (releaseMemory)
+        m_records.release();
+    m_records.reset(fields());
 }
 
 void QueryDataset::open()
@@ -165,15 +140,16 @@ void QueryDataset::execute()
     beginRefill();
     try {
         if (handle)
-            fetchSqlite(handle, cells());
+            fetchSqlite(handle);
         else
-            fetchQt(db, cells());
+            fetchQt(db);
         // Calculated fields are computed on the fetched records before anyone sees them.
         if (m_calc) {
             const int n = rows();
             for (int r = 0; r < n; ++r)
                 m_calc(*this, r);
         }
+        m_records.finishWriting();
     } catch (...) {
         endRefill(false);
         throw;
@@ -181,7 +157,7 @@ void QueryDataset::execute()
     endRefill(true);
 }
 
-void QueryDataset::fetchSqlite(sqlite3 *handle, QList<QVariant> &out)
+void QueryDataset::fetchSqlite(sqlite3 *handle)
 {
     if (m_statement && m_statementDb != handle)
         finalizeSqlite();
@@ -249,11 +225,9 @@ void QueryDataset::fetchSqlite(sqlite3 *handle, QList<QVariant> &out)
             throw Error(QStringLiteral("Field '%1' not found").arg(defs[int(f)].name));
     }
 
-    ValueInterner interner{int(width)};
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        const qsizetype base = out.size();
-        out.resize(base + qsizetype(width));
+        const int row = m_records.appendRow();
         for (size_t f = 0; f < width; ++f) {
             const int c = column[f];
             if (c < 0)
@@ -263,34 +237,29 @@ void QueryDataset::fetchSqlite(sqlite3 *handle, QList<QVariant> &out)
             sqlite3_value *v = sqlite3_column_value(st, c);
             if (sqlite3_value_type(v) == SQLITE_NULL)
                 continue;
-            QVariant &cell = out[base + qsizetype(f)];
-            switch (defs[int(f)].type) {
-            case FieldType::Text: {
-                const char *t = reinterpret_cast<const char *>(sqlite3_value_text(v));
-                cell = interner.text(int(f), t, sqlite3_value_bytes(v));
+            const int field = int(f);
+            switch (defs[field].type) {
+            case FieldType::Text:
+                m_records.setText(row, field, reinterpret_cast<const char *>(sqlite3_value_text(v)),
+                                  sqlite3_value_bytes(v));
                 break;
-            }
             case FieldType::Integer:
-                cell = int(sqlite3_value_int64(v));
+                m_records.setInteger(row, field, int(sqlite3_value_int64(v)));
                 break;
             case FieldType::Boolean:
-                cell = sqlite3_value_int64(v) != 0;
+                m_records.setInteger(row, field, sqlite3_value_int64(v) != 0);
                 break;
             case FieldType::Float:
-                cell = sqlite3_value_double(v);
+                m_records.setFloat(row, field, sqlite3_value_double(v));
                 break;
-            case FieldType::DateTime: {
-                const char *t = reinterpret_cast<const char *>(sqlite3_value_text(v));
-                const QDateTime dt = dateTimeFromText(t, sqlite3_value_bytes(v));
-                if (dt.isValid())
-                    cell = dt;
+            case FieldType::DateTime:
+                m_records.setDateTime(row, field,
+                                      dateTimeFromText(reinterpret_cast<const char *>(sqlite3_value_text(v)),
+                                                       sqlite3_value_bytes(v)));
                 break;
-            }
-            case FieldType::Blob: {
-                const char *b = static_cast<const char *>(sqlite3_value_blob(v));
-                cell = interner.blob(int(f), b, sqlite3_value_bytes(v));
+            case FieldType::Blob:
+                m_records.setBlob(row, field, static_cast<const char *>(sqlite3_value_blob(v)), sqlite3_value_bytes(v));
                 break;
-            }
             }
         }
     }
@@ -300,7 +269,7 @@ void QueryDataset::fetchSqlite(sqlite3 *handle, QList<QVariant> &out)
         throw Error(failure);
 }
 
-void QueryDataset::fetchQt(QSqlDatabase &db, QList<QVariant> &out)
+void QueryDataset::fetchQt(QSqlDatabase &db)
 {
     auto prepare = [&] {
         m_query = std::make_unique<QSqlQuery>(db);
@@ -347,13 +316,18 @@ void QueryDataset::fetchQt(QSqlDatabase &db, QList<QVariant> &out)
         }
     }
 
-    ValueInterner interner{int(width)};
     while (m_query->next()) {
-        const qsizetype base = out.size();
-        out.resize(base + qsizetype(width));
+        const int row = m_records.appendRow();
         for (size_t f = 0; f < width; ++f) {
-            if (column[f] >= 0)
-                out[base + f] = convertQt(m_query->value(column[f]), defs[int(f)].type, int(f), interner);
+            if (column[f] < 0)
+                continue;
+            const QVariant v = m_query->value(column[f]);
+            if (defs[int(f)].type == FieldType::DateTime && !v.isNull() && v.typeId() != QMetaType::QDateTime) {
+                const QByteArray text = v.toString().toUtf8();
+                m_records.setDateTime(row, int(f), dateTimeFromText(text.constData(), text.size()));
+            } else {
+                m_records.set(row, int(f), v);
+            }
         }
     }
     const QSqlError fetchError = m_query->lastError();

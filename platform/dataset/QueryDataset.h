@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CompactColumns.h"
 #include "Dataset.h"
 
 #include <QSqlDatabase>
@@ -45,12 +46,19 @@ public:
     // connection closes, which a statement still prepared on it would keep from closing.
     void releasePrepared();
 
+protected:
+    int storedRows() const override { return m_records.rows(); }
+    QVariant storedValue(int row, int field) const override { return m_records.value(row, field); }
+    void dropRecords(bool releaseMemory) override;
+    qint64 storedBytes() const override { return m_records.bytes(); }
+
 private:
     void execute();
-    void fetchQt(QSqlDatabase &db, QList<QVariant> &out);
-    void fetchSqlite(sqlite3 *handle, QList<QVariant> &out);
+    void fetchQt(QSqlDatabase &db);
+    void fetchSqlite(sqlite3 *handle);
     void finalizeSqlite();
 
+    CompactColumns m_records;
     std::function<QSqlDatabase()> m_connection;
     QString m_sql;
     QVariantHash m_params;
