@@ -69,17 +69,18 @@ QVariant MemDataset::fitted(int field, const QVariant &value) const
 int MemDataset::appendRecord(const QVariantHash &values)
 {
     checkOpen();
-    const int row = rows();
     const int n = fieldCount();
-    beginInsertRows({}, row, row);
-    QList<QVariant> &c = m_cells;
-    c.resize(c.size() + n);
+    QList<QVariant> record(n);
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         const int f = fieldIndex(it.key());
         if (f < 0)
             throw Error(QStringLiteral("Field '%1' not found").arg(it.key()));
-        c[qsizetype(row) * n + f] = fitted(f, it.value());
+        record[f] = fitted(f, it.value());
     }
+    // Only a complete record enters the list.
+    const int row = rows();
+    beginInsertRows({}, row, row);
+    m_cells.append(record);
     endInsertRows();
     return row;
 }
