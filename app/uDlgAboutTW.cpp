@@ -2,6 +2,7 @@
 
 #include "ui_uDlgAboutTW.h"
 
+#include "Error.h"
 #include "FormStorage.h"
 #include "MessageBoxes.h"
 #include "VersionText.h"
@@ -42,7 +43,7 @@ void TDlgAboutTW::done(int result)
     try {
         m_storage->save();
     } catch (const std::exception &e) {
-        MessageBoxes::showGeneralError(QString::fromUtf8(e.what()));
+        MessageBoxes::showGeneralError(messageOf(e));
     }
     QDialog::done(result);
 }

@@ -236,7 +236,7 @@ void TfTarnwick::declareStoredProperties()
     picker(QStringLiteral("dtTimeTo_Time"), FormStorage::Kind::PickerTime, ui->dtTimeTo);
     m_storForm->addStoredProperty(
         QStringLiteral("pnlImage_Width"), FormStorage::Kind::Integer,
-        [this] { return QVariant(ui->pnlImage->width() > 0 ? ui->splMain->sizes().value(1) : 185); },
+        [this] { return QVariant(ui->splMain->sizes().value(1, 185)); },
         [this](const QVariant &v) {
             const int width = std::max(0, v.toInt());
             const QList<int> sizes = ui->splMain->sizes();
@@ -379,17 +379,15 @@ void TfTarnwick::tabMainChange()
     const bool report = tabMain->currentIndex() == 1;
     ShowReportControls(report);
     if (report) {
-        const QString fromText = ui->dtDateFrom->date().toString(QStringLiteral("yyyy-MM-dd")) + u' ' +
-                                 ui->dtTimeFrom->time().toString(QStringLiteral("HH:mm"));
-        const QString toText = ui->dtDateTo->date().toString(QStringLiteral("yyyy-MM-dd")) + u' ' +
-                               ui->dtTimeTo->time().toString(QStringLiteral("HH:mm"));
+        const QString fromText = report::RangeText(ui->dtDateFrom->date(), ui->dtTimeFrom->time());
+        const QString toText = report::RangeText(ui->dtDateTo->date(), ui->dtTimeTo->time());
         if (fromText == toText) {
             const QDate today = Clock::now().date();
-            const QDate first(today.year(), today.month(), 1);
-            ui->dtDateFrom->setDate(first);
-            ui->dtTimeFrom->setTime(QTime(0, 0));
-            ui->dtDateTo->setDate(first.addMonths(1).addDays(-1));
-            ui->dtTimeTo->setTime(QTime(23, 59, 59, 999));
+            const QDateTime first = report::startOfMonth(today), last = report::endOfMonth(today);
+            ui->dtDateFrom->setDate(first.date());
+            ui->dtTimeFrom->setTime(first.time());
+            ui->dtDateTo->setDate(last.date());
+            ui->dtTimeTo->setTime(last.time());
         }
         if (m_firstReportSwitch) {
             pickersToRange(m_savedRange);
@@ -430,20 +428,26 @@ void TfTarnwick::actAboutExecute()
     dialog.exec();
 }
 
+namespace {
+// The report and the export hold the window for as long as they take.
+struct WaitCursor
+{
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+} // namespace
+
 void TfTarnwick::btnRepClick()
 {
     m_report->img()->clear();
     pickersToRange(m_savedRange);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
+        WaitCursor wait;
         m_report->run(report::RangeText(ui->dtDateFrom->date(), ui->dtTimeFrom->time()),
                       report::RangeText(ui->dtDateTo->date(), ui->dtTimeTo->time()));
     } catch (const std::exception &e) {
-        QApplication::restoreOverrideCursor();
         ShowMessageBox(tr("Greška"), messageOf(e), IconError);
-        return;
     }
-    QApplication::restoreOverrideCursor();
 }
 
 void TfTarnwick::btnExcelClick() { exportGrid(gridRep); }
@@ -459,15 +463,12 @@ void TfTarnwick::exportGrid(DataGrid *grid)
     const std::optional<QString> chosen = FileDialogs::getSaveFileName(this, request);
     if (!chosen)
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
-        grid->exportToXls(withXlsExtension(*chosen), QStringLiteral("Tarnwick"));
+        WaitCursor wait;
+        exportGridToXls(*grid, *chosen);
     } catch (const std::exception &e) {
-        QApplication::restoreOverrideCursor();
         MessageBoxes::showGeneralError(messageOf(e));
-        return;
     }
-    QApplication::restoreOverrideCursor();
 }
 
 void TfTarnwick::actColumnsExecute() { gridRep->showColumnChooser(); }
@@ -475,7 +476,7 @@ void TfTarnwick::actColumnsExecute() { gridRep->showColumnChooser(); }
 void TfTarnwick::Grupisanje1Click()
 {
     gridRep->setGroupPanelVisible(!gridRep->isGroupPanelVisible());
-    ui->Panelzagrupisanje1->setChecked(tabMain->currentIndex() == 1 && gridRep->isGroupPanelVisible());
+    Prikaz1Click(); // the View menu's check mark follows at once
 }
 
 void TfTarnwick::popGridRepPopup()

@@ -213,10 +213,10 @@ void ReportView::OpenReportPhoto()
         QDesktopServices::openUrl(QUrl::fromLocalFile(path)); // its outcome is of no concern here
 }
 
-QString ReportView::exportTo(const QString &path)
+QString exportGridToXls(DataGrid &grid, const QString &chosen)
 {
-    const QString target = withXlsExtension(path);
-    m_grid->exportToXls(target, QStringLiteral("Tarnwick"));
+    const QString target = withXlsExtension(chosen);
+    grid.exportToXls(target, QStringLiteral("Tarnwick"));
     return target;
 }
 

@@ -49,10 +49,6 @@ public:
     // Hands the current row's snapshot to the desktop. Before the first run this fails with the
     // closed-dataset error; on an empty result it does nothing.
     void OpenReportPhoto();
-    // Exports the grid as the operator sees it to path, with its extension replaced by ".xls".
-    // Returns the file written.
-    QString exportTo(const QString &path);
-
     // Replaces the desktop's "open" (tests record what would be opened).
     static void setOpener(std::function<void(const QString &path)> opener);
 
@@ -76,5 +72,9 @@ private:
 
 // "report.txt" gives "report.xls", "report" gives "report.xls".
 QString withXlsExtension(const QString &path);
+
+// Exports a grid as the operator sees it to the chosen name with its extension replaced by
+// ".xls"; returns the file written. Throws Error.
+QString exportGridToXls(DataGrid &grid, const QString &chosen);
 
 } // namespace tarnwick

@@ -161,7 +161,7 @@ int main(int argc, char **argv)
     if (!exportPath.isEmpty()) {
         QElapsedTimer timer;
         timer.start();
-        const QString written = report.exportTo(exportPath);
+        const QString written = exportGridToXls(*report.gridRep(), exportPath);
         std::printf("export: %d rows to %s in %.3f s\n", n, qPrintable(written), timer.nsecsElapsed() / 1e9);
     }
     sqlite3_finalize(st);
