@@ -116,7 +116,6 @@ int runTarnwick(int argc, char **argv)
 
         QPointer<TfTarnwick> guard(window.get());
         app.onTerminationRequest([guard] { closeForLogoff(guard); });
-        QObject::connect(window.get(), &TfTarnwick::destroyed, &app, &QCoreApplication::quit);
 
         QTimer::singleShot(0, window.get(), [&] {
             window->showFirstTime();

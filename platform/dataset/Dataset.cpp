@@ -2,7 +2,6 @@
 
 #include "Error.h"
 
-
 namespace tarnwick {
 
 QString closedDatasetMessage() { return QStringLiteral("Cannot perform this operation on a closed dataset"); }

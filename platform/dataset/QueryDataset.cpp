@@ -3,8 +3,6 @@
 #include "Error.h"
 
 #include <QDateTime>
-#include <QElapsedTimer>
-#include <cstdio>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
