@@ -1,5 +1,7 @@
 #include "ColumnChooser.h"
 
+#include "ColumnDragTracker.h"
+
 #include "DataGrid.h"
 
 #include <QApplication>
@@ -25,41 +27,24 @@ protected:
     {
         QListWidget::mousePressEvent(event);
         QListWidgetItem *item = itemAt(event->position().toPoint());
-        m_pressed = (event->button() == Qt::LeftButton && item)
-                        ? m_grid->findColumn(item->data(Qt::UserRole).toString())
-                        : -1;
-        m_pressPos = event->position().toPoint();
-        m_dragging = false;
+        m_drag.press((event->button() == Qt::LeftButton && item)
+                         ? m_grid->findColumn(item->data(Qt::UserRole).toString())
+                         : -1,
+                     event->position().toPoint());
     }
     void mouseMoveEvent(QMouseEvent *event) override
     {
-        if (m_pressed < 0)
-            return;
-        const QPoint global = event->globalPosition().toPoint();
-        if (!m_dragging && (event->position().toPoint() - m_pressPos).manhattanLength() >=
-                               QApplication::startDragDistance()) {
-            m_dragging = true;
-            m_grid->startColumnDrag(DataGrid::DragSource::Chooser, m_pressed, global);
-        }
-        if (m_dragging)
-            m_grid->moveColumnDrag(global);
+        m_drag.move(*m_grid, DataGrid::DragSource::Chooser, event, [](int column) { return column; });
     }
     void mouseReleaseEvent(QMouseEvent *event) override
     {
-        const bool dragging = m_dragging;
-        m_pressed = -1;
-        m_dragging = false;
-        if (dragging)
-            m_grid->finishColumnDrag(event->globalPosition().toPoint());
-        else
+        if (!m_drag.release(*m_grid, event).dragged)
             QListWidget::mouseReleaseEvent(event);
     }
 
 private:
     DataGrid *m_grid;
-    int m_pressed = -1;
-    QPoint m_pressPos;
-    bool m_dragging = false;
+    ColumnDragTracker m_drag;
 };
 
 ColumnChooser::ColumnChooser(DataGrid *grid)

@@ -185,6 +185,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    friend class ColumnDragTracker;
     friend class GridHeader;
     friend class GroupPanel;
     friend class ColumnChooser;

@@ -166,25 +166,16 @@ void GridHeader::mousePressEvent(QMouseEvent *event)
         m_grid->openFilterPopup(m_grid->m_columns[size_t(li)].state.name);
         return;
     }
-    m_pressed = li;
-    m_pressPos = pos;
-    m_dragging = false;
+    m_drag.press(li, pos);
 }
 
 void GridHeader::mouseMoveEvent(QMouseEvent *event)
 {
-    if (m_resizing || m_pressed < 0) {
+    if (m_resizing || !m_drag.isPressed()) {
         QHeaderView::mouseMoveEvent(event);
         return;
     }
-    const QPoint pos = event->position().toPoint();
-    const QPoint global = event->globalPosition().toPoint();
-    if (!m_dragging && (pos - m_pressPos).manhattanLength() >= QApplication::startDragDistance()) {
-        m_dragging = true;
-        m_grid->startColumnDrag(DataGrid::DragSource::Header, m_pressed, global);
-    }
-    if (m_dragging)
-        m_grid->moveColumnDrag(global);
+    m_drag.move(*m_grid, DataGrid::DragSource::Header, event, [](int section) { return section; });
 }
 
 void GridHeader::mouseReleaseEvent(QMouseEvent *event)
@@ -194,16 +185,13 @@ void GridHeader::mouseReleaseEvent(QMouseEvent *event)
         QHeaderView::mouseReleaseEvent(event);
         return;
     }
-    const int pressed = m_pressed;
-    const bool dragging = m_dragging;
-    m_pressed = -1;
-    m_dragging = false;
-    if (event->button() != Qt::LeftButton || pressed < 0)
+    if (event->button() != Qt::LeftButton) {
+        m_drag.press(-1, {});
         return;
-    if (dragging)
-        m_grid->finishColumnDrag(event->globalPosition().toPoint());
-    else
-        m_grid->headerClicked(pressed, event->modifiers());
+    }
+    const ColumnDragTracker::Release released = m_drag.release(*m_grid, event);
+    if (released.item >= 0 && !released.dragged)
+        m_grid->headerClicked(released.item, event->modifiers());
 }
 
 void GridHeader::mouseDoubleClickEvent(QMouseEvent *event)

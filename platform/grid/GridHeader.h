@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ColumnDragTracker.h"
+
 #include <QHeaderView>
 
 namespace tarnwick {
@@ -32,9 +34,7 @@ private:
 
     DataGrid *m_grid;
     bool m_resizing = false;
-    int m_pressed = -1;
-    QPoint m_pressPos;
-    bool m_dragging = false;
+    ColumnDragTracker m_drag;
     int m_dropMarker = -1;
 };
 

@@ -120,40 +120,25 @@ void GroupPanel::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    m_pressed = levelAt(event->position().toPoint());
-    m_pressPos = event->position().toPoint();
-    m_dragging = false;
+    m_drag.press(levelAt(event->position().toPoint()), event->position().toPoint());
 }
 
 void GroupPanel::mouseMoveEvent(QMouseEvent *event)
 {
-    if (m_pressed < 0)
-        return;
-    const QPoint global = event->globalPosition().toPoint();
-    if (!m_dragging && (event->position().toPoint() - m_pressPos).manhattanLength() >=
-                           QApplication::startDragDistance()) {
-        m_dragging = true;
-        const QStringList groups = m_grid->groupedColumns();
-        m_grid->startColumnDrag(DataGrid::DragSource::GroupPanel,
-                                m_grid->findColumn(groups[m_pressed]), global);
-    }
-    if (m_dragging)
-        m_grid->moveColumnDrag(global);
+    m_drag.move(*m_grid, DataGrid::DragSource::GroupPanel, event,
+                [this](int level) { return m_grid->findColumn(m_grid->groupedColumns().value(level)); });
 }
 
 void GroupPanel::mouseReleaseEvent(QMouseEvent *event)
 {
-    const int pressed = m_pressed;
-    const bool dragging = m_dragging;
-    m_pressed = -1;
-    m_dragging = false;
-    if (pressed < 0 || event->button() != Qt::LeftButton)
-        return;
-    if (dragging) {
-        m_grid->finishColumnDrag(event->globalPosition().toPoint());
+    if (event->button() != Qt::LeftButton) {
+        m_drag.press(-1, {});
         return;
     }
-    const QString name = m_grid->groupedColumns().value(pressed);
+    const ColumnDragTracker::Release released = m_drag.release(*m_grid, event);
+    if (released.item < 0 || released.dragged)
+        return;
+    const QString name = m_grid->groupedColumns().value(released.item);
     const int c = m_grid->findColumn(name);
     if (c < 0)
         return;

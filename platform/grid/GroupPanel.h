@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ColumnDragTracker.h"
+
 #include <QWidget>
 
 namespace tarnwick {
@@ -29,9 +31,7 @@ protected:
 
 private:
     DataGrid *m_grid;
-    int m_pressed = -1;
-    QPoint m_pressPos;
-    bool m_dragging = false;
+    ColumnDragTracker m_drag;
     int m_dropMarker = -1;
 };
 
