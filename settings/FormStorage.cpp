@@ -73,12 +73,8 @@ qsizetype FormStorage::indexOf(const QString &name) const
 
 void FormStorage::addStoredValue(const QString &name, const QVariant &defaultValue)
 {
-    QWriteLocker lock(&m_lock);
-    const qsizetype i = indexOf(name);
-    if (i >= 0)
-        m_values[i].value = defaultValue;
-    else
-        m_values.append({name, defaultValue});
+    // Declaring a value is writing its default: its kind is the default's.
+    writeValue(name, defaultValue);
 }
 
 void FormStorage::addStoredProperty(const QString &valueName, Kind kind, std::function<QVariant()> get,
